@@ -1,0 +1,54 @@
+// Msc utilities: file system, temporary locations, system and text helpers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "support/str_array.h"
+#include "support/string_type.h"
+#include "support/time_type.h"
+
+// File-type bits of an lstat mode, as the directory listings take them.
+constexpr unsigned int MSC_TYPE_REGULAR = 0x8000;
+constexpr unsigned int MSC_TYPE_DIRECTORY = 0x4000;
+
+// Paths
+void MscPathSplit(const char* pszPath, CString* pDir, CString* pName, CString* pExt);
+// Returns 0 only when base is empty and the path starts with "../".
+int MscExpandRelPath(const char* pszPath, const char* pszBase, CString& out);
+void MscExpandEnvir(const char* pszIn, CString& out);
+int MscSymLinkRead(const char* pszPath, CString& out);
+
+// Directory listings (bare entry names, unsorted); return the number found
+int MscFindDirEntries(const char* pszPattern, CStrArray& list, unsigned int uiInclude,
+                      unsigned int uiExclude, bool fIgnoreCase);
+int MscFindFileList(const char* pszPattern, CStrArray& list, bool fIgnoreCase);
+int MscFindDirList(const char* pszPattern, CStrArray& list, bool fIgnoreCase);
+void MscListSort(CStrArray& list);
+void MscExclusionList(const CStrArray& all, const CStrArray& excluded, CStrArray& result);
+// 1 match, 0 no match, 2 abandon (text ran out while a "*" was expanded)
+int MscRegularMatch(const char* pszPattern, const char* pszText, bool fIgnoreCase);
+
+// Files
+bool MscFileExists(const char* pszPath);
+bool MscDirectoryExists(const char* pszPath, bool fCheckWritable = false);
+uint32_t MscFileSize(const char* pszPath);
+int MscFileInfoGet(const char* pszPath, uint32_t& ulSize, CTime& time);
+int MscFileCopy(const char* pszSrc, const char* pszDst, bool fFailIfExists);
+int MscTreeRemove(const char* pszDir);
+int MscFileRemoveWild(const char* pszPattern, bool fIgnoreCase);
+
+// Temporary locations
+void MscTempDirGet(CString& out);
+int MscTemporaryNameMake(const char* pszDir, CString& name);
+int MscTemporaryFolderMake(const char* pszDir, const char* pszPrefix, CString& out);
+
+// System
+int MscShutdown(int nDelayMinutes, const char* pszMessage);
+int MscNodeNameGet(CString& out);
+
+// Text
+const char* MscFilterPasswordSwitches(const char* pszCmdLine, const char* pszSwitch = "-pw");
+uint32_t MscVariableStringSet(char* pBuffer, const char* pszText, uint32_t ulPos,
+                              uint32_t ulMaxSize);
+std::string MscStdStringFormat(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,40 @@
+#include "test_helpers.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+TempDir::TempDir() {
+    std::string templ = (std::filesystem::temp_directory_path() / "qmtest.XXXXXX").string();
+    if (!mkdtemp(templ.data()))
+        throw std::runtime_error("mkdtemp failed");
+    m_path = templ;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+std::string TempDir::file(const std::string& name) const { return m_path + "/" + name; }
+
+std::string TempDir::write(const std::string& name, const std::string& content) const {
+    std::string p = file(name);
+    std::filesystem::create_directories(std::filesystem::path(p).parent_path());
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << content;
+    return p;
+}
+
+std::string TempDir::read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+#include "support/opus_trace.h"
+
+// The unit tests' own trace object: no settings file, so tracing stays off.
+COpusTrace g_Trace("");
