@@ -19,7 +19,7 @@ int MscExpandRelPath(const char* pszPath, const char* pszBase, CString& out);
 void MscExpandEnvir(const char* pszIn, CString& out);
 int MscSymLinkRead(const char* pszPath, CString& out);
 
-// Directory listings (bare entry names, unsorted); return the number found
+// Directory listings append bare entry names, unsorted, and return how many they added.
 int MscFindDirEntries(const char* pszPattern, CStrArray& list, unsigned int uiInclude,
                       unsigned int uiExclude, bool fIgnoreCase);
 int MscFindFileList(const char* pszPattern, CStrArray& list, bool fIgnoreCase);
@@ -48,7 +48,10 @@ int MscShutdown(int nDelayMinutes, const char* pszMessage);
 int MscNodeNameGet(CString& out);
 
 // Text
+// One of three rotating static buffers, at most 259 characters.
 const char* MscFilterPasswordSwitches(const char* pszCmdLine, const char* pszSwitch = "-pw");
+// Copies text and terminator to pBuffer + ulPos; returns the position behind it. A cut text
+// still ends in a terminator on the block's last byte.
 uint32_t MscVariableStringSet(char* pBuffer, const char* pszText, uint32_t ulPos,
                               uint32_t ulMaxSize);
 std::string MscStdStringFormat(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));

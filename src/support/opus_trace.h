@@ -34,12 +34,21 @@ public:
     static void SplitFunction(const char* pszFunction, char* pszClass, size_t nClassSize,
                               char* pszFunc, size_t nFuncSize);
 
+    // Process-wide, not per object: the file is emptied once per process.
+    // Public so that tests can start over as a fresh process would.
+    static bool s_fTraceClear;
+    static bool s_fFirstOutput;
+
+    // One entry holds at most this many characters; longer text is cut.
+    static constexpr size_t kLineChars = 36863;
+
 private:
     void Write(const char* pData, size_t nSize);
 
     bool m_fEnabled = false;
     unsigned int m_nTraceLevel = 0;
     char m_szTraceFile[4096];
+    char m_szLine[kLineChars + 1];
 };
 
 // The process-wide trace object.

@@ -1,0 +1,207 @@
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "support/msc.h"
+#include "support/opus_trace.h"
+
+namespace {
+
+const char* orEmpty(const char* psz) { return psz ? psz : ""; }
+
+struct FileCloser {
+    void operator()(std::FILE* fp) const { std::fclose(fp); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+bool lstatOk(const char* pszPath, struct stat& st) { return pszPath && lstat(pszPath, &st) == 0; }
+
+// Walks one directory level; the directory itself is left for the caller.
+bool treeContentRemove(const std::string& dir) {
+    std::error_code ec;
+    std::filesystem::directory_iterator it(dir, ec);
+    if (ec) {
+        QM_TRACE_INTERNAL(1, "cannot open directory", "dir='%s': %s", dir.c_str(), ec.message().c_str());
+        return false;
+    }
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        const std::string path = dir + "/" + it->path().filename().string();
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0) {
+            QM_TRACE_INTERNAL(1, "lstat failed", "path='%s': %s", path.c_str(), strerror(errno));
+            return false;
+        }
+        if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) {
+            if (unlink(path.c_str()) != 0) {
+                QM_TRACE_INTERNAL(1, "unlink failed", "path='%s': %s", path.c_str(), strerror(errno));
+                return false;
+            }
+        } else if (S_ISDIR(st.st_mode)) {
+            if (!treeContentRemove(path))
+                return false;
+            if (rmdir(path.c_str()) != 0) {
+                QM_TRACE_INTERNAL(1, "rmdir failed", "path='%s': %s", path.c_str(), strerror(errno));
+                return false;
+            }
+        } else {
+            // Devices, FIFOs and sockets are not ours to delete.
+            QM_TRACE_INTERNAL(1, "entry type not removable", "path='%s', mode=0%o", path.c_str(),
+                              static_cast<unsigned int>(st.st_mode));
+            return false;
+        }
+    }
+    if (ec) {
+        QM_TRACE_INTERNAL(1, "reading directory failed", "dir='%s': %s", dir.c_str(), ec.message().c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool MscFileExists(const char* pszPath) {
+    struct stat st {};
+    const bool fRet = lstatOk(pszPath, st) &&
+                      (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) || S_ISFIFO(st.st_mode));
+    QM_TRACE_LEAVE(4, "path='%s', ret=%s", orEmpty(pszPath), QmBool2Str(fRet));
+    return fRet;
+}
+
+bool MscDirectoryExists(const char* pszPath, bool fCheckWritable) {
+    QM_TRACE_ENTER(3, "path='%s', fCheckWritable=%s", orEmpty(pszPath), QmBool2Str(fCheckWritable));
+    DIR* pDir = pszPath ? opendir(pszPath) : nullptr;
+    if (!pDir) {
+        QM_TRACE_LEAVE(3, "ret=false, %s", strerror(errno));
+        return false;
+    }
+    closedir(pDir);
+    if (fCheckWritable) {
+        std::string probe = std::string(pszPath) + "/XXXXXXXX";
+        const int fd = mkstemp(probe.data());
+        if (fd < 0) {
+            QM_TRACE_LEAVE(3, "ret=false, not writable: %s", strerror(errno));
+            return false;
+        }
+        close(fd);
+        unlink(probe.c_str());
+    }
+    QM_TRACE_LEAVE(3, "ret=true");
+    return true;
+}
+
+uint32_t MscFileSize(const char* pszPath) {
+    struct stat st {};
+    uint32_t ulSize = 0;
+    if (!lstatOk(pszPath, st))
+        QM_TRACE_INTERNAL(2, "lstat failed", "path='%s': %s", orEmpty(pszPath), strerror(errno));
+    else if (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode))
+        ulSize = static_cast<uint32_t>(st.st_size);
+    QM_TRACE_LEAVE(4, "path='%s', ret=%u", orEmpty(pszPath), ulSize);
+    return ulSize;
+}
+
+int MscFileInfoGet(const char* pszPath, uint32_t& ulSize, CTime& time) {
+    struct stat st {};
+    if (!lstatOk(pszPath, st)) {
+        QM_TRACE_INTERNAL(2, "lstat failed", "path='%s': %s", orEmpty(pszPath), strerror(errno));
+        return 0;
+    }
+    ulSize = static_cast<uint32_t>(st.st_size);
+    // The status-change time, so a copy keeps counting as new.
+    time = CTime(st.st_ctime);
+    QM_TRACE_LEAVE(4, "path='%s', size=%u, ctime=%lld", pszPath, ulSize,
+                   static_cast<long long>(st.st_ctime));
+    return 1;
+}
+
+int MscFileCopy(const char* pszSrc, const char* pszDst, bool fFailIfExists) {
+    QM_TRACE_ENTER(3, "src='%s', dst='%s', fFailIfExists=%s", orEmpty(pszSrc), orEmpty(pszDst),
+                   QmBool2Str(fFailIfExists));
+    struct stat st {};
+    if (fFailIfExists && lstatOk(pszDst, st)) {
+        QM_TRACE_LEAVE(3, "ret=0, destination exists");
+        return 0;
+    }
+    FilePtr in(pszSrc ? std::fopen(pszSrc, "rb") : nullptr);
+    if (!in) {
+        QM_TRACE_LEAVE(3, "ret=0, cannot open source: %s", strerror(errno));
+        return 0;
+    }
+    FilePtr out(pszDst ? std::fopen(pszDst, "wb") : nullptr);
+    if (!out) {
+        QM_TRACE_LEAVE(3, "ret=0, cannot open destination: %s", strerror(errno));
+        return 0;
+    }
+    char block[1024];
+    size_t n = 0;
+    while ((n = std::fread(block, 1, sizeof(block), in.get())) > 0) {
+        if (std::fwrite(block, 1, n, out.get()) != n) {
+            QM_TRACE_LEAVE(3, "ret=0, short write: %s", strerror(errno));
+            return 0;
+        }
+    }
+    const bool fReadError = std::ferror(in.get()) != 0;
+    // Buffered data reaches the disk only at fclose, so its failure counts too.
+    if (std::fclose(out.release()) != 0 || fReadError) {
+        QM_TRACE_LEAVE(3, "ret=0, %s failed: %s", fReadError ? "read" : "write", strerror(errno));
+        return 0;
+    }
+    QM_TRACE_LEAVE(3, "ret=1");
+    return 1;
+}
+
+int MscTreeRemove(const char* pszDir) {
+    QM_TRACE_ENTER(3, "dir='%s'", orEmpty(pszDir));
+    if (!pszDir || !treeContentRemove(pszDir)) {
+        QM_TRACE_LEAVE(3, "ret=0");
+        return 0;
+    }
+    if (rmdir(pszDir) != 0) {
+        QM_TRACE_INTERNAL(1, "rmdir failed", "dir='%s': %s", pszDir, strerror(errno));
+        QM_TRACE_LEAVE(3, "ret=0");
+        return 0;
+    }
+    QM_TRACE_LEAVE(3, "ret=1");
+    return 1;
+}
+
+int MscFileRemoveWild(const char* pszPattern, bool fIgnoreCase) {
+    QM_TRACE_ENTER(3, "pattern='%s', fIgnoreCase=%s", orEmpty(pszPattern), QmBool2Str(fIgnoreCase));
+    const std::filesystem::path pattern(orEmpty(pszPattern));
+    const std::filesystem::path dir = pattern.has_parent_path() ? pattern.parent_path() : ".";
+    const std::string namePattern = pattern.filename().string();
+
+    std::error_code ec;
+    std::filesystem::directory_iterator it(dir, ec);
+    if (ec) {
+        QM_TRACE_INTERNAL(1, "cannot open directory", "dir='%s': %s", dir.c_str(), ec.message().c_str());
+        QM_TRACE_LEAVE(3, "ret=0");
+        return 0;
+    }
+    int nRemoved = 0;
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (MscRegularMatch(namePattern.c_str(), name.c_str(), fIgnoreCase) != 1)
+            continue;
+        const std::string path = (dir / name).string();
+        if (std::remove(path.c_str()) != 0) {
+            QM_TRACE_INTERNAL(1, "remove failed", "path='%s': %s", path.c_str(), strerror(errno));
+            QM_TRACE_LEAVE(3, "ret=0, removed=%d", nRemoved);
+            return 0;
+        }
+        ++nRemoved;
+    }
+    if (ec)
+        QM_TRACE_INTERNAL(2, "reading directory failed", "dir='%s': %s", dir.c_str(), ec.message().c_str());
+    QM_TRACE_LEAVE(3, "ret=1, removed=%d", nRemoved);
+    return 1;
+}

@@ -1,0 +1,98 @@
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <iterator>
+#include <string>
+#include <system_error>
+
+#include "support/msc.h"
+#include "support/opus_trace.h"
+
+namespace {
+
+// Directory part ("./" when the pattern has none) and the name pattern.
+void patternSplit(const char* pszPattern, std::string& dir, std::string& name) {
+    const std::string pattern = pszPattern ? pszPattern : "";
+    const size_t slash = pattern.rfind('/');
+    if (slash == std::string::npos) {
+        dir = "./";
+        name = pattern;
+    } else {
+        dir = pattern.substr(0, slash + 1);
+        name = pattern.substr(slash + 1);
+    }
+}
+
+}  // namespace
+
+int MscFindDirEntries(const char* pszPattern, CStrArray& list, unsigned int uiInclude,
+                      unsigned int uiExclude, bool fIgnoreCase) {
+    QM_TRACE_ENTER(3, "pattern='%s', uiInclude=0x%x, uiExclude=0x%x, fIgnoreCase=%s",
+                   pszPattern ? pszPattern : "", uiInclude, uiExclude, QmBool2Str(fIgnoreCase));
+    std::string dir;
+    std::string namePattern;
+    patternSplit(pszPattern, dir, namePattern);
+
+    std::error_code ec;
+    std::filesystem::directory_iterator it(dir, ec);
+    if (ec) {
+        QM_TRACE_INTERNAL(1, "cannot open directory", "dir='%s': %s", dir.c_str(), ec.message().c_str());
+        QM_TRACE_LEAVE(3, "ret=0");
+        return 0;
+    }
+
+    int nFound = 0;
+    std::string shown;
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (MscRegularMatch(namePattern.c_str(), name.c_str(), fIgnoreCase) != 1)
+            continue;
+        const std::string path = dir + name;
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0) {
+            QM_TRACE_INTERNAL(2, "lstat failed, entry skipped", "path='%s': %s", path.c_str(),
+                              strerror(errno));
+            continue;
+        }
+        const unsigned int uiType = st.st_mode & S_IFMT;
+        if (uiType != uiInclude || uiType == uiExclude)
+            continue;
+        list.push_back(name);
+        ++nFound;
+        // Long listings would flood the trace; five names tell enough.
+        if (nFound <= 5)
+            shown += (nFound > 1 ? ", " : "") + name;
+        else if (nFound == 6)
+            shown += ", ...";
+    }
+    if (ec)
+        QM_TRACE_INTERNAL(1, "reading directory failed", "dir='%s': %s", dir.c_str(), ec.message().c_str());
+    QM_TRACE_LEAVE(3, "ret=%d, entries: %s", nFound, shown.c_str());
+    return nFound;
+}
+
+int MscFindFileList(const char* pszPattern, CStrArray& list, bool fIgnoreCase) {
+    return MscFindDirEntries(pszPattern, list, MSC_TYPE_REGULAR, 0, fIgnoreCase);
+}
+
+int MscFindDirList(const char* pszPattern, CStrArray& list, bool fIgnoreCase) {
+    return MscFindDirEntries(pszPattern, list, MSC_TYPE_DIRECTORY, 0, fIgnoreCase);
+}
+
+void MscListSort(CStrArray& list) {
+    std::sort(list.begin(), list.end());
+    QM_TRACE_LEAVE(4, "size=%zu", list.size());
+}
+
+void MscExclusionList(const CStrArray& all, const CStrArray& excluded, CStrArray& result) {
+    // Built aside so the result may be one of the inputs.
+    CStrArray kept;
+    std::copy_if(all.begin(), all.end(), std::back_inserter(kept), [&excluded](const CString& s) {
+        return std::find(excluded.begin(), excluded.end(), s) == excluded.end();
+    });
+    QM_TRACE_LEAVE(4, "all=%zu, excluded=%zu, result=%zu", all.size(), excluded.size(), kept.size());
+    result.swap(kept);
+}
