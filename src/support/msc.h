@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "support/str_array.h"
@@ -26,6 +27,10 @@ int MscFindFileList(const char* pszPattern, CStrArray& list, bool fIgnoreCase);
 int MscFindDirList(const char* pszPattern, CStrArray& list, bool fIgnoreCase);
 void MscListSort(CStrArray& list);
 void MscExclusionList(const CStrArray& all, const CStrArray& excluded, CStrArray& result);
+// Calls fn(path, name) for each entry of the pattern's directory whose name
+// matches; fn returning false ends the walk. False when the directory cannot be read.
+bool MscMatchingEntriesVisit(const char* pszPattern, bool fIgnoreCase,
+                             const std::function<bool(const std::string&, const std::string&)>& fn);
 // 1 match, 0 no match, 2 abandon (text ran out while a "*" was expanded)
 int MscRegularMatch(const char* pszPattern, const char* pszText, bool fIgnoreCase);
 

@@ -176,32 +176,18 @@ int MscTreeRemove(const char* pszDir) {
 
 int MscFileRemoveWild(const char* pszPattern, bool fIgnoreCase) {
     QM_TRACE_ENTER(3, "pattern='%s', fIgnoreCase=%s", orEmpty(pszPattern), QmBool2Str(fIgnoreCase));
-    const std::filesystem::path pattern(orEmpty(pszPattern));
-    const std::filesystem::path dir = pattern.has_parent_path() ? pattern.parent_path() : ".";
-    const std::string namePattern = pattern.filename().string();
-
-    std::error_code ec;
-    std::filesystem::directory_iterator it(dir, ec);
-    if (ec) {
-        QM_TRACE_INTERNAL(1, "cannot open directory", "dir='%s': %s", dir.c_str(), ec.message().c_str());
-        QM_TRACE_LEAVE(3, "ret=0");
-        return 0;
-    }
     int nRemoved = 0;
-    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (MscRegularMatch(namePattern.c_str(), name.c_str(), fIgnoreCase) != 1)
-            continue;
-        const std::string path = (dir / name).string();
+    bool fFailed = false;
+    const bool fOpened = MscMatchingEntriesVisit(pszPattern, fIgnoreCase, [&](const std::string& path, const std::string&) {
         if (std::remove(path.c_str()) != 0) {
             QM_TRACE_INTERNAL(1, "remove failed", "path='%s': %s", path.c_str(), strerror(errno));
-            QM_TRACE_LEAVE(3, "ret=0, removed=%d", nRemoved);
-            return 0;
+            fFailed = true;
+            return false;
         }
         ++nRemoved;
-    }
-    if (ec)
-        QM_TRACE_INTERNAL(2, "reading directory failed", "dir='%s': %s", dir.c_str(), ec.message().c_str());
-    QM_TRACE_LEAVE(3, "ret=1, removed=%d", nRemoved);
-    return 1;
+        return true;
+    });
+    const int nRet = fOpened && !fFailed ? 1 : 0;
+    QM_TRACE_LEAVE(3, "ret=%d, removed=%d", nRet, nRemoved);
+    return nRet;
 }

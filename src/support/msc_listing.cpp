@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <system_error>
@@ -28,10 +29,8 @@ void patternSplit(const char* pszPattern, std::string& dir, std::string& name) {
 
 }  // namespace
 
-int MscFindDirEntries(const char* pszPattern, CStrArray& list, unsigned int uiInclude,
-                      unsigned int uiExclude, bool fIgnoreCase) {
-    QM_TRACE_ENTER(3, "pattern='%s', uiInclude=0x%x, uiExclude=0x%x, fIgnoreCase=%s",
-                   pszPattern ? pszPattern : "", uiInclude, uiExclude, QmBool2Str(fIgnoreCase));
+bool MscMatchingEntriesVisit(const char* pszPattern, bool fIgnoreCase,
+                             const std::function<bool(const std::string&, const std::string&)>& fn) {
     std::string dir;
     std::string namePattern;
     patternSplit(pszPattern, dir, namePattern);
@@ -40,26 +39,34 @@ int MscFindDirEntries(const char* pszPattern, CStrArray& list, unsigned int uiIn
     std::filesystem::directory_iterator it(dir, ec);
     if (ec) {
         QM_TRACE_INTERNAL(1, "cannot open directory", "dir='%s': %s", dir.c_str(), ec.message().c_str());
-        QM_TRACE_LEAVE(3, "ret=0");
-        return 0;
+        return false;
     }
-
-    int nFound = 0;
-    std::string shown;
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (MscRegularMatch(namePattern.c_str(), name.c_str(), fIgnoreCase) != 1)
-            continue;
-        const std::string path = dir + name;
+        if (MscRegularMatch(namePattern.c_str(), name.c_str(), fIgnoreCase) == 1 && !fn(dir + name, name))
+            return true;
+    }
+    if (ec)
+        QM_TRACE_INTERNAL(2, "reading directory failed", "dir='%s': %s", dir.c_str(), ec.message().c_str());
+    return true;
+}
+
+int MscFindDirEntries(const char* pszPattern, CStrArray& list, unsigned int uiInclude,
+                      unsigned int uiExclude, bool fIgnoreCase) {
+    QM_TRACE_ENTER(3, "pattern='%s', uiInclude=0x%x, uiExclude=0x%x, fIgnoreCase=%s",
+                   pszPattern ? pszPattern : "", uiInclude, uiExclude, QmBool2Str(fIgnoreCase));
+    int nFound = 0;
+    std::string shown;
+    MscMatchingEntriesVisit(pszPattern, fIgnoreCase, [&](const std::string& path, const std::string& name) {
         struct stat st {};
         if (lstat(path.c_str(), &st) != 0) {
             QM_TRACE_INTERNAL(2, "lstat failed, entry skipped", "path='%s': %s", path.c_str(),
                               strerror(errno));
-            continue;
+            return true;
         }
         const unsigned int uiType = st.st_mode & S_IFMT;
         if (uiType != uiInclude || uiType == uiExclude)
-            continue;
+            return true;
         list.push_back(name);
         ++nFound;
         // Long listings would flood the trace; five names tell enough.
@@ -67,9 +74,8 @@ int MscFindDirEntries(const char* pszPattern, CStrArray& list, unsigned int uiIn
             shown += (nFound > 1 ? ", " : "") + name;
         else if (nFound == 6)
             shown += ", ...";
-    }
-    if (ec)
-        QM_TRACE_INTERNAL(1, "reading directory failed", "dir='%s': %s", dir.c_str(), ec.message().c_str());
+        return true;
+    });
     QM_TRACE_LEAVE(3, "ret=%d, entries: %s", nFound, shown.c_str());
     return nFound;
 }
