@@ -103,6 +103,9 @@ CProfile* CKrnl2App::ProfileLocate() {
 void CKrnl2App::TaskVarsClean() {
     m_csWrkDir.Empty();
     m_csCurArcPath.Empty();
+    m_CurArc.m_csName.Empty();
+    m_CurArc.m_ArcType = CArcType::eArcTypeNone;
+    m_confirmflags.Clear();
     m_csLogfile.Empty();
     m_csBupInfoXml.Empty();
 }

@@ -1,11 +1,18 @@
 // CKrnl2App: the kernel's one application object.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "cmdline/qm_cmd_line.h"
+#include "extension/qmx2_module.h"
+#include "kernel/bup_assessment.h"
+#include "kernel/file_check.h"
+#include "kernel/file_name_patterns.h"
 #include "kernel/shutdown.h"
 #include "support/profile.h"
+#include "support/str_array.h"
 #include "support/string_type.h"
 
 class CKrnl2App {
@@ -15,6 +22,11 @@ public:
         "/opt/fleetmon/quillmark/config/quillmark.conf",
         "/etc/quillmark.conf",
     };
+
+    enum E_LOG_LEVEL { LOG_INVALID = 0, LOG_ERROR = 1, LOG_WARNING = 2, LOG_INFO = 3 };
+    // Enumerator name for traces, "<invalid>" for other values.
+    static const char* LogLevel2Str(int eLevel);
+    using E_FILE_CHECK = ::E_FILE_CHECK;
 
     CKrnl2App();
     virtual ~CKrnl2App();
@@ -29,11 +41,29 @@ public:
     CProfile* ProfileLocate();
 
     int RunCommand();
+    void SystemInfoDisplay();
     int RunServer();
     void UsageDisplay();
 
     // Per-job members back to their empty state after a job.
     void TaskVarsClean();
+
+    // Finds the module that supports this machine and installs it; a status code.
+    uint32_t ExtLocateAndInstall();
+    // The same search, asking each candidate to make the combined archive instead.
+    uint32_t ExtLocateForMakeCommand(const char* szBiosInputFolder, const char* szConfigurationDataInputFolder,
+                                     const char* szResultFolder);
+    void ExtCleanUp();
+
+    // Names of archives the jobs create, in m_CurArc and the current archive path.
+    bool ConfigurationArchiveFileNamePrepare();
+    void NvuxNameDefaultMake();
+    bool CombinedArchiveFileNamePrepare(const char* pszFile);
+
+    // Appends one line to the job's log file; nothing when no log file is set.
+    void ReportAnEvent(E_LOG_LEVEL eLevel, int idEvent, const char* pszText);
+    // The job's log file from a user-given name or the default qm_<node>.log.
+    bool LogfileNamePrepare(const CString& csName);
 
     const CString& WrkDir() const { return m_csWrkDir; }
     const CString& BinDir() const { return m_csBinDir; }
@@ -42,20 +72,40 @@ public:
     CProfile* Profile() const { return m_pProfile.get(); }
     int SkipReboot() const { return m_fSkipReboot; }
     const CQmCmdLine& CmdInfo() const { return m_CmdInfo; }
+    const CString& Logfile() const { return m_csLogfile; }
+    void WrkDirSet(const CString& csDir) { m_csWrkDir = csDir; }
+    CFileNamePatterns& FileNamePatterns() { return m_FileNamePatterns; }
+    CQmx2Module& Qmx() { return m_Qmx; }
+    CQmCmdLine& JobCmdInfo() { return m_JobCmdInfo; }
+    CBupAssessmentEx& CurArc() { return m_CurArc; }
+    const CString& CurArcPath() const { return m_csCurArcPath; }
+    // Replaces the profile (tests point the kernel at their own files).
+    void ProfileSet(CProfile* pProfile) { m_pProfile.reset(pProfile); }
+    void BinDirSet(const CString& csDir) { m_csBinDir = csDir; }
 
 private:
+    // One trial of the module search: loads the module at a path and returns the status of using it.
+    using CandidateTry = std::function<uint32_t(const CString& csPath)>;
+    // Previous module, load order, directory scan, until a trial does not fail.
+    // fStopped: a trial failed for a reason that ends the search at once.
+    uint32_t ExtSearch(const CandidateTry& tryOne, bool& fStopped);
+
     int m_fSkipReboot = 0;
+    CFileNamePatterns m_FileNamePatterns;
     CString m_csTempDir;
     CString m_csBinDir;
     CString m_csBinPath;
     std::unique_ptr<CProfile> m_pProfile;
     E_SHUTDOWN m_eShutDown = SD_NO;
+    CQmx2Module m_Qmx;
     bool m_fMadeChanges = false;
     int m_ePowerState = 2;
     CString m_csBupInfoXml;
     CString m_csWrkDir;
     CString m_csLogfile;
+    CBupAssessmentEx m_CurArc;
     CString m_csCurArcPath;
+    CConfirmFlags m_confirmflags;
     CQmCmdLine m_CmdInfo;
     CQmCmdLine m_JobCmdInfo;
     int m_nClientWaitTimeout = 10;

@@ -30,10 +30,23 @@ void CKrnl2App::UsageDisplay() {
 
 int CKrnl2App::RunCommand() {
     QM_TRACE_ENTER(3, "%s", "");
-    // No board module can be located yet: the module loader is not part of this build.
-    std::puts("Error loading any OEM module");
+    const uint32_t ulStatus = ExtLocateAndInstall();
+    if (!Qmx2Failed(ulStatus)) {
+        SystemInfoDisplay();
+        m_Qmx.Uninstall();
+    } else {
+        std::puts("Error loading any OEM module");
+    }
     QM_TRACE_LEAVE(3, "ret=%d", 0);
     return 0;
+}
+
+void CKrnl2App::SystemInfoDisplay() {
+    if (m_Qmx.m_pActionInfo)
+        std::printf("Status info . . . . . . . : %s\n", m_Qmx.m_pActionInfo->m_sStatusInfo.c_str());
+    std::printf("Active BIOS . . . . . . . : %s\n", m_Qmx.m_OemInfo.sBiosInfo.c_str());
+    std::printf("System info . . . . . . . : %s\n", m_Qmx.m_OemInfo.sSystemInfo.c_str());
+    std::printf("MeFirmwareVersion . . . . : %s\n", m_Qmx.m_OemInfo.sMeFirmwareVersion.c_str());
 }
 
 int CKrnl2App::RunServer() {

@@ -44,3 +44,16 @@ run_krnl() {
     RC=0
     "$QM_KRNL" "$@" >"$OUT" 2>"$ERR" || RC=$?
 }
+
+# The install layout under /opt/fleetmon/quillmark, from the build tree.
+QM_PREFIX=/opt/fleetmon/quillmark
+install_layout() {
+    : "${QM_BUILD_DIR:?build tree}"
+    cmake --install "$QM_BUILD_DIR" --prefix "$QM_PREFIX" >/dev/null || fail "cmake --install"
+    QM_KRNL="$QM_PREFIX/bin/qmkrnl2"
+}
+
+# A simulated board at the default state directory.
+make_board() {  # [make-state options]
+    "$QM_SOURCE_DIR/modules/qmxsim/make-state" "$QM_PREFIX/sim" "$@" >/dev/null || fail "make-state"
+}

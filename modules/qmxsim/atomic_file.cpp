@@ -1,0 +1,71 @@
+#include "atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+namespace qmxsim {
+namespace {
+
+int WriteAll(int fd, const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int ReadWholeFile(const std::string& path, std::string& out) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    std::string text;
+    char buf[8192];
+    int err = 0;
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            err = errno;
+            break;
+        }
+        text.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    if (err == 0) out.swap(text);
+    return err;
+}
+
+int WriteFileAtomic(const std::string& path, const std::string& data) {
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+
+    // Same directory as the target, so the rename cannot cross file systems.
+    std::string tmp_name = path + ".tmp.XXXXXX";
+    std::vector<char> tmp(tmp_name.begin(), tmp_name.end());
+    tmp.push_back('\0');
+    int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+    if (fd < 0) return errno;
+
+    int err = WriteAll(fd, data);
+    if (err == 0 && ::fchmod(fd, mode) != 0) err = errno;
+    // Without the sync a crash after the rename could leave an empty file.
+    if (err == 0 && ::fsync(fd) != 0) err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && ::rename(tmp.data(), path.c_str()) != 0) err = errno;
+    if (err != 0) ::unlink(tmp.data());
+    return err;
+}
+
+}  // namespace qmxsim

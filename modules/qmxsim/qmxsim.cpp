@@ -1,0 +1,174 @@
+// Entry points of the simulated board module.
+//
+// The kernel calls them from one thread, one at a time. No exception may
+// leave an entry point: each one turns it into an "internal" error.
+
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "message_text.h"
+#include "quillmark/qmx2.h"
+#include "state.h"
+
+// Only the entry points leave the object; everything else is built hidden.
+#define QMXSIM_EXPORT __attribute__((visibility("default")))
+
+namespace {
+
+using nlohmann::json;
+using qmxsim::BoardState;
+using qmxsim::LoadResult;
+
+struct Module {
+    bool installed = false;
+    std::string state_dir;  // fixed at install, so a later change of $QMXSIM_STATE has no effect
+} g_module;
+
+constexpr uint32_t Error(uint32_t operation, uint32_t reason) {
+    return Qmx2Status(QMX2_SEV_ERROR, operation, reason);
+}
+
+template <class F>
+uint32_t Guarded(uint32_t operation, F&& body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return Error(operation, QMX2_REASON_INTERNAL);
+    }
+}
+
+// The reason for a state that cannot be loaded.
+uint32_t LoadFailure(LoadResult r) {
+    return r == LoadResult::kNoDirectory ? QMX2_REASON_BOARD_NOT_SUPPORTED : QMX2_REASON_INVALID_FILE;
+}
+
+json ModuleInfo(const BoardState& b) {
+    json info = json::object();
+    for (const auto& [key, flag] : qmxsim::kCapabilityFields) info[key] = b.capabilities.*flag;
+    info[qmx2key::sBiosInfo] = b.bios_version;
+    info[qmx2key::sBiosID] = b.bios_id;
+    info[qmx2key::sSystemInfo] = b.board;
+    info[qmx2key::sMeFirmwareVersion] = b.me_firmware_version;
+    info[qmx2key::sSignOnInfo] = b.sign_on;
+    info[qmx2key::sBiosInterfaceVersion] = b.bios_interface_version;
+    info[qmx2key::sCodeName] = b.code_name;
+    info[qmx2key::sBuildDate] = b.bios_build_date;
+    return info;
+}
+
+// A complete verdict that allows nothing. The caller reads every key of it, so
+// a refusal must still carry them all or an older verdict would survive there.
+json RefusedVerdict() {
+    json v = json::object();
+    for (const char* key :
+         {qmx2key::fBiosUpdate, qmx2key::fNvramUpdate, qmx2key::fRebootForBiosUpdate,
+          qmx2key::fRebootForNvramUpdate, qmx2key::fNvramCrossUpdateSupported, qmx2key::fDebugCodeArea,
+          qmx2key::fLogoArea, qmx2key::fSystemDataArea, qmx2key::fPasswordArea, qmx2key::fSetupSettingsArea,
+          qmx2key::fBootOrderVariablesArea, qmx2key::fSkipBiosCompare})
+        v[key] = false;
+    v[qmx2key::sBiosInfo] = "";
+    v[qmx2key::sSystemInfo] = "";
+    v[qmx2key::LowestPowerState] = "BUPINFO_POWER_INVALID";
+    v[qmx2key::PowerStatesAfterBiosUpdate] = "BUPINFO_POWER_INVALID";
+    v[qmx2key::PowerStatesAfterNvramUpdate] = "BUPINFO_POWER_INVALID";
+    v[qmx2key::Usability] = "USABILITY_INCOMPATIBLE_VERSION";
+    v[qmx2key::Consistency] = "CONSISTENCY_UNKNOWN_OR_INVALID";
+    return v;
+}
+
+}  // namespace
+
+extern "C" {
+
+QMXSIM_EXPORT uint16_t Init(void) {
+    return 1;
+}
+
+// Refuses unless the state directory describes a board this process may drive.
+QMXSIM_EXPORT uint32_t QMX2_Install(std::string& request) {
+    return Guarded(QMX2_OP_INSTALL, [&]() -> uint32_t {
+        g_module.installed = false;
+        if (!json::parse(request, nullptr, false).is_object())
+            return Error(QMX2_OP_INSTALL, QMX2_REASON_INVALID_PARAMETERS);
+
+        std::string dir = qmxsim::StateDirectory();
+        BoardState board;
+        LoadResult r = qmxsim::LoadBoard(dir, board);
+        if (r != LoadResult::kOk) return Error(QMX2_OP_INSTALL, LoadFailure(r));
+        if (board.faults.install_refuse_reason != 0)
+            return Error(QMX2_OP_INSTALL, board.faults.install_refuse_reason);
+        if (board.require_root && ::geteuid() != 0)
+            return Error(QMX2_OP_INSTALL, QMX2_REASON_INSUFFICIENT_PRIVILEGES);
+
+        g_module.state_dir = dir;
+        g_module.installed = true;
+        return 0;
+    });
+}
+
+QMXSIM_EXPORT uint32_t QMX2_Uninstall(void) {
+    if (!g_module.installed) return Error(QMX2_OP_UNINSTALL, QMX2_REASON_MODULE_NOT_INSTALLED);
+    g_module.installed = false;
+    return 0;
+}
+
+// Reads the state afresh: another process may have changed the board since install.
+QMXSIM_EXPORT uint32_t QMX2_GetModuleInfo(std::string& reply) {
+    return Guarded(QMX2_OP_GET_MODULE_INFO, [&]() -> uint32_t {
+        if (!g_module.installed) return Error(QMX2_OP_GET_MODULE_INFO, QMX2_REASON_MODULE_NOT_INSTALLED);
+        BoardState board;
+        LoadResult r = qmxsim::LoadBoard(g_module.state_dir, board);
+        if (r != LoadResult::kOk) return Error(QMX2_OP_GET_MODULE_INFO, LoadFailure(r));
+        reply = ModuleInfo(board).dump(4);
+        return 0;
+    });
+}
+
+// Returns the text length without the terminating null; when buffer is not
+// null it receives the text and a null, so it must hold length + 1 bytes.
+QMXSIM_EXPORT uint32_t QMX2_GetMessageText(uint32_t status, char* buffer) {
+    try {
+        std::string text = qmxsim::MessageText(status);
+        if (buffer) std::memcpy(buffer, text.c_str(), text.size() + 1);
+        return static_cast<uint32_t>(text.size());
+    } catch (...) {
+        return 0;
+    }
+}
+
+QMXSIM_EXPORT uint32_t QMX2_CheckBupInfo(const uint8_t* /*data*/, uint32_t /*size*/, std::string& reply) {
+    return Guarded(QMX2_OP_CHECK_BUP_INFO, [&]() -> uint32_t {
+        reply = RefusedVerdict().dump(4);
+        return Error(QMX2_OP_CHECK_BUP_INFO, QMX2_REASON_NOT_IMPLEMENTED);
+    });
+}
+
+// The operations below travel both ways; leaving the request text as it came
+// returns every key unchanged.
+
+QMXSIM_EXPORT uint32_t QMX2_DoBiosUpdate(std::string& /*record*/, void* /*reserved*/, int32_t /*reserved2*/) {
+    return Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_NOT_IMPLEMENTED);
+}
+
+QMXSIM_EXPORT uint32_t QMX2_DoConfigurationRestore(std::string& /*record*/, void* /*reserved*/,
+                                                   int32_t /*reserved2*/) {
+    return Error(QMX2_OP_GENERIC, QMX2_REASON_NOT_IMPLEMENTED);
+}
+
+QMXSIM_EXPORT uint32_t QMX2_DoConfigurationBackup(std::string& /*record*/) {
+    return Error(QMX2_OP_GENERIC, QMX2_REASON_NOT_IMPLEMENTED);
+}
+
+QMXSIM_EXPORT uint32_t QMX2_GetGenericModuleInfo(std::string& /*record*/) {
+    return Error(QMX2_OP_GENERIC, QMX2_REASON_NOT_IMPLEMENTED);
+}
+
+QMXSIM_EXPORT uint32_t QMX2_DoMakeCombinedArchive(std::string& /*record*/) {
+    return Error(QMX2_OP_GENERIC, QMX2_REASON_NOT_IMPLEMENTED);
+}
+
+}  // extern "C"

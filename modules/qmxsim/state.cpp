@@ -1,0 +1,185 @@
+#include "state.h"
+
+#include <sys/stat.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+#include <stdexcept>
+#include <system_error>
+
+#include <nlohmann/json.hpp>
+
+#include "atomic_file.h"
+
+namespace qmxsim {
+
+const std::array<CapabilityField, 9> kCapabilityFields = {{
+    {qmx2key::fBiosUpdate, &Capabilities::fBiosUpdate},
+    {qmx2key::fBiosShutdownForUpdate, &Capabilities::fBiosShutdownForUpdate},
+    {qmx2key::fConfigurationBackup, &Capabilities::fConfigurationBackup},
+    {qmx2key::fConfigurationRestore, &Capabilities::fConfigurationRestore},
+    {qmx2key::fProgressInfo, &Capabilities::fProgressInfo},
+    {qmx2key::fDetailInfo, &Capabilities::fDetailInfo},
+    {qmx2key::fListBupInfo, &Capabilities::fListBupInfo},
+    {qmx2key::fGetGenericModuleInfo, &Capabilities::fGetGenericModuleInfo},
+    {qmx2key::fUpdateLogo, &Capabilities::fUpdateLogo},
+}};
+
+namespace {
+
+using nlohmann::json;
+
+constexpr std::pair<const char*, EndWith> kEndWithNames[] = {
+    {"done", EndWith::kDone},
+    {"cold_boot", EndWith::kColdBoot},
+    {"pending", EndWith::kPending},
+};
+
+// A value in board.json that the board cannot use; the text names the key.
+struct BadValue : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void Bad(const char* key, const char* expected) {
+    throw BadValue(std::string("\"") + key + "\" must be " + expected);
+}
+
+// null counts as absent, so writing null brings back the default.
+const json* Member(const json& obj, const char* key) {
+    auto it = obj.find(key);
+    return it == obj.end() || it->is_null() ? nullptr : &*it;
+}
+
+const json& Section(const json& obj, const char* key) {
+    static const json empty = json::object();
+    const json* v = Member(obj, key);
+    if (!v) return empty;
+    if (!v->is_object()) Bad(key, "an object");
+    return *v;
+}
+
+void Read(const json& obj, const char* key, std::string& out) {
+    if (const json* v = Member(obj, key)) {
+        if (!v->is_string()) Bad(key, "a string");
+        out = v->get<std::string>();
+    }
+}
+
+void Read(const json& obj, const char* key, bool& out) {
+    if (const json* v = Member(obj, key)) {
+        if (!v->is_boolean()) Bad(key, "true or false");
+        out = v->get<bool>();
+    }
+}
+
+// Reasons and status codes read best in hexadecimal, which JSON lacks, so
+// text such as "0x80" is taken as well as a plain number.
+void ReadUnsigned(const json& obj, const char* key, uint32_t min, uint32_t max, uint32_t& out) {
+    const json* v = Member(obj, key);
+    if (!v) return;
+    unsigned long long n = 0;
+    bool ok = false;
+    if (v->is_number_unsigned()) {
+        n = v->get<unsigned long long>();
+        ok = true;
+    } else if (v->is_string()) {
+        const std::string& s = v->get_ref<const std::string&>();
+        char* end = nullptr;
+        errno = 0;
+        // strtoull would accept leading blanks and a minus sign.
+        if (!s.empty() && std::isdigit(static_cast<unsigned char>(s[0]))) {
+            n = std::strtoull(s.c_str(), &end, 0);
+            ok = errno == 0 && *end == '\0';
+        }
+    }
+    if (!ok || n < min || n > max) Bad(key, "an unsigned number in range");
+    out = static_cast<uint32_t>(n);
+}
+
+void Read(const json& obj, const char* key, std::optional<int32_t>& out) {
+    if (const json* v = Member(obj, key)) {
+        using Limits = std::numeric_limits<int32_t>;
+        bool fits = v->is_number_unsigned() ? v->get<uint64_t>() <= uint64_t{Limits::max()}
+                    : v->is_number_integer()
+                        ? v->get<int64_t>() >= Limits::min() && v->get<int64_t>() <= Limits::max()
+                        : false;
+        if (!fits) Bad(key, "a 32-bit integer");
+        out = v->get<int32_t>();
+    }
+}
+
+void Read(const json& obj, const char* key, EndWith& out) {
+    if (const json* v = Member(obj, key)) {
+        if (v->is_string()) {
+            for (const auto& [name, value] : kEndWithNames) {
+                if (*v == name) {
+                    out = value;
+                    return;
+                }
+            }
+        }
+        Bad(key, "\"done\", \"cold_boot\" or \"pending\"");
+    }
+}
+
+void FromJson(const json& j, BoardState& b) {
+    if (!j.is_object()) throw BadValue("board.json must hold an object");
+    Read(j, "board", b.board);
+    Read(j, "bios_version", b.bios_version);
+    Read(j, "bios_build_date", b.bios_build_date);
+    Read(j, "me_firmware_version", b.me_firmware_version);
+    Read(j, "bios_id", b.bios_id);
+    Read(j, "sign_on", b.sign_on);
+    Read(j, "code_name", b.code_name);
+    Read(j, "bios_interface_version", b.bios_interface_version);
+    const json& caps = Section(j, "capabilities");
+    for (const auto& [key, flag] : kCapabilityFields) Read(caps, key, b.capabilities.*flag);
+    Read(j, "require_root", b.require_root);
+    Read(j, "bios_password", b.bios_password);
+
+    const json& faults = Section(j, "faults");
+    ReadUnsigned(faults, "install_refuse_reason", 0, 0xFF, b.faults.install_refuse_reason);
+    Read(faults, "fail_at_step", b.faults.fail_at_step);
+    ReadUnsigned(faults, "fail_reason", 1, 0xFF, b.faults.fail_reason);
+    Read(faults, "cancel", b.faults.cancel);
+    Read(faults, "end_with", b.faults.end_with);
+
+    const json& last = Section(j, "last_action");
+    ReadUnsigned(last, "status", 0, 0xFFFFFFFF, b.last_action.status);
+    Read(last, "accepted", b.last_action.accepted);
+    Read(last, "executed", b.last_action.executed);
+}
+
+}  // namespace
+
+std::string StateDirectory() {
+    const char* env = std::getenv("QMXSIM_STATE");
+    return env && *env ? env : kDefaultStateDir;
+}
+
+LoadResult LoadBoard(const std::string& dir, BoardState& out, std::string* why) {
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return LoadResult::kNoDirectory;
+
+    BoardState board;
+    std::string text;
+    int err = ReadWholeFile(dir + "/" + kBoardFile, text);
+    if (err != ENOENT) {
+        try {
+            if (err != 0) throw BadValue(std::generic_category().message(err));
+            FromJson(json::parse(text), board);
+        } catch (const BadValue& e) {
+            if (why) *why = e.what();
+            return LoadResult::kBadBoardFile;
+        } catch (const json::exception& e) {
+            if (why) *why = e.what();
+            return LoadResult::kBadBoardFile;
+        }
+    }
+    out = std::move(board);
+    return LoadResult::kOk;
+}
+
+}  // namespace qmxsim

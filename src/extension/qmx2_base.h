@@ -1,0 +1,52 @@
+// CQmx2Base: a record exchanged with a board module as JSON text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <nlohmann/json_fwd.hpp>
+
+class CQmx2Base {
+public:
+    virtual ~CQmx2Base() = default;
+
+    // Sets the defaults.
+    virtual void init() = 0;
+    // Back to the defaults, strings emptied.
+    virtual void clear() = 0;
+    // Writes this record's keys (its bases' keys first).
+    virtual void ToJson(nlohmann::json& j) const = 0;
+    // Reads the keys in table order; every key must be present and of its type.
+    // Throws on the first failing key: fields read before it keep their new
+    // values, the others their old ones.
+    virtual void FromJson(const nlohmann::json& j) = 0;
+
+    // The record as indented JSON text; out stays as it was on any failure.
+    virtual void ToJsonStr(std::string& out) const;
+    // Parses a module's reply into the record; failures are traced, never thrown.
+    virtual void FromJsonStr(const std::string& in);
+    // Trace text; here the JSON text itself.
+    virtual void ToString(std::string& out) const;
+
+protected:
+    CQmx2Base() = default;
+    CQmx2Base(const CQmx2Base&) = default;
+    CQmx2Base& operator=(const CQmx2Base&) = default;
+
+    // Typed key readers: a missing key or a value of another JSON type throws
+    // and leaves the target untouched. Integers must be JSON integers within
+    // the range of the target, so a negative or too large number for an
+    // unsigned key counts as a wrong type; fractions are refused as well.
+    static void ReadKey(const nlohmann::json& j, const char* key, bool& value);
+    static void ReadKey(const nlohmann::json& j, const char* key, int32_t& value);
+    static void ReadKey(const nlohmann::json& j, const char* key, uint32_t& value);
+    static void ReadKey(const nlohmann::json& j, const char* key, std::string& value);
+
+    // Reads a key holding a text enumeration (COemSetting, CPowerState, ...).
+    template <class TEnum>
+    static void ReadEnumKey(const nlohmann::json& j, const char* key, TEnum& value) {
+        std::string s;
+        ReadKey(j, key, s);
+        value.FromString(s);
+    }
+};

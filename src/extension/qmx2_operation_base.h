@@ -1,0 +1,42 @@
+// CQmx2OperationBase: the common part of every long-running module operation.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "extension/qmx2_base.h"
+#include "extension/qmx2_enums.h"
+
+class CQmx2OperationBase : public CQmx2Base {
+public:
+    CQmx2OperationBase() = default;
+
+    void init() override;
+    void clear() override;
+    void ToJson(nlohmann::json& j) const override;
+    void FromJson(const nlohmann::json& j) override;
+    // Shows the password only as its length.
+    void ToString(std::string& out) const override;
+    void ToStringMini(std::string& out) const;
+
+    // Starts a new call sequence on the given input.
+    void InitForStart(const char* szSourcePath);
+    void InitForStart(const std::string& sSourcePath) { InitForStart(sSourcePath.c_str()); }
+    void CleanStatusInfoStrings();
+
+    int32_t m_iSeq = 0;
+    uint32_t ulProgress = 0;
+    uint32_t ulDuration = 0;
+    std::string m_sPartInfo;
+    std::string m_sStatusInfo;
+    std::string sFeedback;
+    std::string m_sSourcePath;
+    std::string m_sNextFile;
+    std::string sPassword;
+    CNextFileLocation NextFileLoc;
+    bool m_fForceCapsuleOnDisk = false;
+    bool m_fForceCapsulePost = false;
+    bool m_fForceRuntime = false;
+    bool fBreakOnMeUpdateError = false;
+    bool m_fExtendedStatus = false;
+};

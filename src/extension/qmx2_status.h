@@ -1,0 +1,32 @@
+// Names of the parts of a module status code, for traces and messages.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "quillmark/qmx2.h"
+
+// Codes the binding makes itself when a module cannot be prepared or lacks the entry point.
+enum : uint32_t {
+    QMX2_E_INSTALL_NOT_PREPARED = 0xC1020000,
+    QMX2_E_UNINSTALL_NOT_PREPARED = 0xC2020000,
+    QMX2_E_GET_MODULE_INFO_NOT_PREPARED = 0xC3020000,
+    QMX2_E_CHECK_BUP_INFO_NOT_PREPARED = 0xC5020000,
+    QMX2_E_DO_BIOS_UPDATE_NOT_PREPARED = 0xC6020000,
+    QMX2_E_GET_GENERIC_MODULE_INFO_NOT_PREPARED = 0xC6020000,
+    QMX2_E_DO_CONFIGURATION_BACKUP_NOT_PREPARED = 0xCE020000,
+    QMX2_E_DO_CONFIGURATION_RESTORE_NOT_PREPARED = 0xCF020000,
+    QMX2_E_DO_MAKE_COMBINED_ARCHIVE_NOT_PREPARED = 0xD0020000,
+    // Search results of the module discovery.
+    QMX2_E_MODULE_NOT_INSTALLED = 0xC1030000,
+    QMX2_E_BOARD_NOT_SUPPORTED = 0xC1800000,
+};
+
+// "Success, ", "Info, ", "Warning, ", "Error, "
+const char* Qmx2SeverityName(uint32_t status);
+// "Install, " ... "Generic, ", "Unknown, " for others
+const char* Qmx2OperationName(uint32_t status);
+// "invalid parameters" ... "insufficient disk space", "Unknown, " for others
+const char* Qmx2ReasonName(uint32_t status);
+// "Error, Install, board not supported (0xC1800000)"
+std::string Qmx2StatusText(uint32_t status);

@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "kernel/assessment_transfer.h"
+#include "kernel/file_check.h"
+
+namespace {
+
+using C = CBupConsistency;
+using U = CBupUsability;
+
+TEST(AssessmentTexts, ConfirmFlagsRunTogetherInBitOrder) {
+    const struct { uint32_t dwFlags; const char* pszText; } rows[] = {
+        {0x00, ""},
+        {0x01, "BiosOverwrite/FileOverwrite"},
+        {0x0A, "BootForUpdate BupInconsistency "},
+        {0x03, "BiosOverwrite/FileOverwriteBootForUpdate "},
+        {0xF4, "BootAfterUpdate FileOverwrite FullUpdate IgnoreAc WarnDialog "},
+    };
+    for (const auto& row : rows) {
+        CString out("stale");
+        EXPECT_STREQ(CConfirmFlags(row.dwFlags).ToString(out), row.pszText) << row.dwFlags;
+    }
+}
+
+TEST(AssessmentTexts, AreasInDisplayOrder) {
+    const struct { uint32_t dwFlags; const char* pszText; } rows[] = {
+        {0x000, ""},
+        {0x013, "BIOS, NVRAM, Logo"},
+        {0x042, "Setup Settings"},  // settings replace NVRAM
+        {0x004, ""},                // cross update has no area text
+        {0x1FF, "BIOS, Setup Settings, Logo, System Data, Passwords, BOOT Order Variables, "
+                "Debug Code"},
+    };
+    for (const auto& row : rows) {
+        CString out("stale");
+        EXPECT_STREQ(CUsageFlags(row.dwFlags).AreasToString(out), row.pszText) << row.dwFlags;
+    }
+}
+
+TEST(AssessmentTexts, FileCheckNames) {
+    EXPECT_STREQ(FileCheck2Str(FC_INVALID_FILE_FOR_FULL_UPDATE), "FC_INVALID_FILE_FOR_FULL_UPDATE");
+    EXPECT_STREQ(FileCheck2Str(static_cast<E_FILE_CHECK>(1)), "<invalid>");
+}
+
+TEST(BupAssessmentEx, AssignFromPlainAddsBiosAndNvram) {
+    CBupAssessment plain;
+    plain.m_csName = "a.bup";
+    plain.m_confirmflags = CConfirmFlags(0x0A);
+    CBupAssessmentEx ex;
+    ex.m_UsageFlags = CUsageFlags(CUsageFlags::LogoArea);
+    ex.m_csExtra = "old";
+    ex = plain;
+    EXPECT_EQ(ex.Name(), "a.bup");
+    EXPECT_EQ(ex.m_confirmflags, CConfirmFlags(0x0A));
+    EXPECT_EQ(ex.m_UsageFlags.Value(), 0x013u);
+    EXPECT_TRUE(ex.m_csExtra.IsEmpty());
+}
+
+// Areas a verdict carries, as bits for the table below.
+enum : unsigned { B = 1, S = 2, P = 4, L = 8, D = 16, O = 32, ALL = 63 };
+
+TEST(VerdictValidity, SelectedAreasMustBePresent) {
+    const struct {
+        C::e_consistency eCons;
+        unsigned uAreas;
+        std::vector<E_OPTIONS> selected;
+        bool fExpected;
+    } rows[] = {
+        {C::CONSISTENCY_UNKNOWN_OR_INVALID, ALL, {}, false},
+        {C::CONSISTENCY_DEMAGED, ALL, {}, false},
+        {C::CONSISTENCY_INCOMPLETE_INVALID, ALL, {eLogoArea}, false},
+        {C::CONSISTENCY_INCOMPLETE_VALID_BY_USER, 0, {}, true},
+        {C::CONSISTENCY_INCOMPLETE_VALID, 0, {}, true},
+        {C::CONSISTENCY_COMPLETE_VALID, ALL & ~L, {}, true},
+        {C::CONSISTENCY_COMPLETE_VALID, ALL & ~L, {eLogoArea}, false},
+        {C::CONSISTENCY_COMPLETE_VALID, ALL & ~B, {eBiosCodeArea}, false},
+        {C::CONSISTENCY_COMPLETE_VALID, ALL & ~S, {eNvRamArea}, false},
+        {C::CONSISTENCY_COMPLETE_VALID, ALL & ~P, {ePasswordArea}, false},
+        {C::CONSISTENCY_COMPLETE_VALID, ALL & ~D, {eSystemDataArea}, false},
+        {C::CONSISTENCY_COMPLETE_VALID, ALL & ~O, {eBootOrderVariablesArea}, false},
+        {C::CONSISTENCY_COMPLETE_VALID, ALL,
+         {eBiosCodeArea, eNvRamArea, ePasswordArea, eLogoArea, eSystemDataArea,
+          eBootOrderVariablesArea},
+         true},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        CQmx2BupInfo v;
+        v.Consistency = rows[i].eCons;
+        v.fBiosUpdate = rows[i].uAreas & B;
+        v.fSetupSettingsArea = rows[i].uAreas & S;
+        v.fPasswordArea = rows[i].uAreas & P;
+        v.fLogoArea = rows[i].uAreas & L;
+        v.fSystemDataArea = rows[i].uAreas & D;
+        v.fBootOrderVariablesArea = rows[i].uAreas & O;
+        v.fNvramUpdate = true;  // never what the settings area is judged by
+        CQmCmdLine job;
+        job.m_Options.insert(rows[i].selected.begin(), rows[i].selected.end());
+        EXPECT_EQ(IsConsistencyValidForJob(v, job), rows[i].fExpected) << "row " << i;
+    }
+}
+
+// Each verdict flag alone lands on its own usage bit and nowhere else.
+TEST(TransferVerdict, EachAreaFieldMapsToItsUsageBit) {
+    const struct { bool CQmx2BupInfo::*pField; uint32_t dwBit; } rows[] = {
+        {&CQmx2BupInfo::fBiosUpdate, CUsageFlags::BiosUpdate},
+        {&CQmx2BupInfo::fNvramUpdate, CUsageFlags::NvramUpdate},
+        {&CQmx2BupInfo::fNvramCrossUpdateSupported, CUsageFlags::NvramCrossUpdateSupported},
+        {&CQmx2BupInfo::fDebugCodeArea, CUsageFlags::DebugCodeArea},
+        {&CQmx2BupInfo::fLogoArea, CUsageFlags::LogoArea},
+        {&CQmx2BupInfo::fSystemDataArea, CUsageFlags::SystemDataArea},
+        {&CQmx2BupInfo::fSetupSettingsArea, CUsageFlags::SetupSettingsArea},
+        {&CQmx2BupInfo::fBootOrderVariablesArea, CUsageFlags::BootOrderVariablesArea},
+        {&CQmx2BupInfo::fPasswordArea, CUsageFlags::PasswordArea},
+    };
+    for (const auto& row : rows) {
+        CQmx2BupInfo verdict;
+        verdict.*row.pField = true;
+        CBupAssessmentEx bios, restore;
+        TransferCheckBupInfoResultToAssessmentForBiosUpdate(verdict, bios);
+        TransferCheckBupInfoResultToAssessmentForConfigurationRestore(verdict, restore);
+        EXPECT_EQ(bios.m_UsageFlags.Value(), row.dwBit);
+        EXPECT_EQ(restore.m_UsageFlags.Value(), row.dwBit);
+    }
+}
+
+TEST(TransferVerdict, CopiesVerdictAndKeepsWhatTheScanSet) {
+    CQmx2BupInfo verdict;
+    verdict.sBiosInfo = "R1.20.0";
+    verdict.Usability = U::USABILITY_MAJOR_VERSION;
+    verdict.Consistency = C::CONSISTENCY_INCOMPLETE_VALID;
+    CBupAssessmentEx a;
+    a.m_ArcType = CArcType::eArcTypeArchive;
+    a.m_csName = "d3644.bup";
+    a.m_BuildTime = CTime(time_t(1600000000));
+    a.m_UsageFlags = CUsageFlags(0x3FF);  // bit 9 is not the verdict's to touch
+    a.m_confirmflags = CConfirmFlags(0xFF);
+    TransferCheckBupInfoResultToAssessmentForBiosUpdate(verdict, a);
+    EXPECT_EQ(a.BiosVer(), "R1.20.0");
+    EXPECT_EQ(a.m_Usability, U::USABILITY_MAJOR_VERSION);
+    EXPECT_EQ(a.m_Consistency, C::CONSISTENCY_INCOMPLETE_VALID);
+    EXPECT_EQ(a.m_UsageFlags.Value(), 0x200u);
+    EXPECT_TRUE(a.m_confirmflags.IsEmpty());
+    EXPECT_EQ(a.m_ArcType, CArcType::eArcTypeArchive);
+    EXPECT_EQ(a.Name(), "d3644.bup");
+    EXPECT_EQ(a.m_BuildTime, CTime(time_t(1600000000)));
+
+    // A cleared verdict: no version text, and an equal version still needs consent.
+    verdict.clear();
+    TransferCheckBupInfoResultToAssessmentForBiosUpdate(verdict, a);
+    EXPECT_TRUE(a.BiosVer().IsEmpty());
+    EXPECT_EQ(a.m_Consistency, C::CONSISTENCY_UNKNOWN_OR_INVALID);
+    EXPECT_EQ(a.m_confirmflags, CConfirmFlags(CConfirmFlags::BiosOverwrite));
+}
+
+TEST(TransferVerdict, EachJobAsksForItsOwnConfirmations) {
+    const struct {
+        U::e_usability eUsab;
+        C::e_consistency eCons;
+        bool fRebootBios, fRebootNvram;
+        uint32_t dwBiosUpdate, dwConfigRestore;
+    } rows[] = {
+        {U::USABILITY_NEWER_VERSION, C::CONSISTENCY_COMPLETE_VALID, false, false, 0, 0},
+        {U::USABILITY_MAJOR_VERSION, C::CONSISTENCY_COMPLETE_VALID, false, false, 0, 0},
+        {U::USABILITY_EQUAL_VERSION, C::CONSISTENCY_COMPLETE_VALID, false, false, 0x01, 0},
+        {U::USABILITY_OLDER_VERSION, C::CONSISTENCY_COMPLETE_VALID, false, false, 0x01, 0},
+        {U::USABILITY_OBSOLETE_VERSION, C::CONSISTENCY_COMPLETE_VALID, false, false, 0, 0},
+        {U::USABILITY_NEWER_VERSION, C::CONSISTENCY_COMPLETE_VALID, true, false, 0x02, 0},
+        {U::USABILITY_NEWER_VERSION, C::CONSISTENCY_COMPLETE_VALID, false, true, 0, 0x02},
+        {U::USABILITY_NEWER_VERSION, C::CONSISTENCY_INCOMPLETE_VALID, false, false, 0, 0},
+        {U::USABILITY_OLDER_VERSION, C::CONSISTENCY_INCOMPLETE_VALID_BY_USER, true, true, 0x0B,
+         0x0A},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        CQmx2BupInfo verdict;
+        verdict.Usability = rows[i].eUsab;
+        verdict.Consistency = rows[i].eCons;
+        verdict.fRebootForBiosUpdate = rows[i].fRebootBios;
+        verdict.fRebootForNvramUpdate = rows[i].fRebootNvram;
+        CBupAssessmentEx bios, restore;
+        TransferCheckBupInfoResultToAssessmentForBiosUpdate(verdict, bios);
+        TransferCheckBupInfoResultToAssessmentForConfigurationRestore(verdict, restore);
+        EXPECT_EQ(bios.m_confirmflags.Value(), rows[i].dwBiosUpdate) << "row " << i;
+        EXPECT_EQ(restore.m_confirmflags.Value(), rows[i].dwConfigRestore) << "row " << i;
+    }
+}
+
+}  // namespace
