@@ -59,6 +59,8 @@ public:
     bool ConfigurationArchiveFileNamePrepare();
     void NvuxNameDefaultMake();
     bool CombinedArchiveFileNamePrepare(const char* pszFile);
+    // Token replacement in a path of a file to create, traced before and after.
+    bool PathTokensReplace(CString& csPath);
 
     // Appends one line to the job's log file; nothing when no log file is set.
     void ReportAnEvent(E_LOG_LEVEL eLevel, int idEvent, const char* pszText);

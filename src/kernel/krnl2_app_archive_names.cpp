@@ -13,6 +13,16 @@ CString FileNameOf(const CString& csPath) {
 }
 }  // namespace
 
+bool CKrnl2App::PathTokensReplace(CString& csPath) {
+    QM_TRACE_INTERNAL(4, "", "Path before m_FileNamePatterns.ReplaceTokens is: '%s'", csPath.c_str());
+    if (!m_FileNamePatterns.ReplaceTokens(csPath)) {
+        QM_TRACE_INTERNAL(2, "", "m_FileNamePatterns.ReplaceTokens failed");
+        return false;
+    }
+    QM_TRACE_INTERNAL(4, "", "Path after m_FileNamePatterns.ReplaceTokens is: '%s'", csPath.c_str());
+    return true;
+}
+
 bool CKrnl2App::ConfigurationArchiveFileNamePrepare() {
     QM_TRACE_ENTER(3, "m_csTarget='%s'", m_JobCmdInfo.m_csTarget.c_str());
     if (m_JobCmdInfo.m_csTarget.IsEmpty()) {
@@ -25,13 +35,10 @@ bool CKrnl2App::ConfigurationArchiveFileNamePrepare() {
     CString csPath = m_JobCmdInfo.m_csTarget;
     if (csDir.IsEmpty())
         csPath.Format("%s/%s", m_csWrkDir.c_str(), m_JobCmdInfo.m_csTarget.c_str());
-    QM_TRACE_INTERNAL(4, "", "Path before m_FileNamePatterns.ReplaceTokens is: '%s'", csPath.c_str());
-    if (!m_FileNamePatterns.ReplaceTokens(csPath)) {
-        QM_TRACE_INTERNAL(2, "", "m_FileNamePatterns.ReplaceTokens failed");
+    if (!PathTokensReplace(csPath)) {
         QM_TRACE_LEAVE(3, "ret=%s", "false");
         return false;
     }
-    QM_TRACE_INTERNAL(4, "", "Path after m_FileNamePatterns.ReplaceTokens is: '%s'", csPath.c_str());
     m_csCurArcPath = csPath;
     m_CurArc.m_ArcType = CArcType::eArcTypeArchive;
     m_CurArc.m_csName = FileNameOf(csPath);
@@ -73,13 +80,10 @@ bool CKrnl2App::CombinedArchiveFileNamePrepare(const char* pszFile) {
             csFile.Format("%s/%s", m_csWrkDir.c_str(), pszFile ? pszFile : "");
         m_CurArc.m_csName.Format("%s_#no#", csFile.Left(csFile.GetLength() - 4).c_str());
     }
-    QM_TRACE_INTERNAL(4, "", "Path before m_FileNamePatterns.ReplaceTokens is: '%s'", csText.c_str());
-    if (!m_FileNamePatterns.ReplaceTokens(csText)) {
-        QM_TRACE_INTERNAL(2, "", "m_FileNamePatterns.ReplaceTokens failed");
+    if (!PathTokensReplace(csText)) {
         QM_TRACE_LEAVE(3, "ret=%s", "false");
         return false;
     }
-    QM_TRACE_INTERNAL(4, "", "Path after m_FileNamePatterns.ReplaceTokens is: '%s'", csText.c_str());
     m_csCurArcPath = csText;
     m_CurArc.m_ArcType = CArcType::eArcTypeArchive;
     m_CurArc.m_csName = FileNameOf(csText);

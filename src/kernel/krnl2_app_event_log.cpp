@@ -48,15 +48,9 @@ bool CKrnl2App::LogfileNamePrepare(const CString& csName) {
             csPath.Format("%s/%s", m_csWrkDir.c_str(), csName.c_str());
         else
             csPath = csName;
-        QM_TRACE_INTERNAL(4, "", "Path before m_FileNamePatterns.ReplaceTokens is: '%s'",
-                          csPath.c_str());
-        if (m_FileNamePatterns.ReplaceTokens(csPath)) {
-            QM_TRACE_INTERNAL(4, "", "Path after m_FileNamePatterns.ReplaceTokens is: '%s'",
-                              csPath.c_str());
+        if (PathTokensReplace(csPath)) {
             m_csLogfile = csPath;
             fRet = true;
-        } else {
-            QM_TRACE_INTERNAL(2, "", "m_FileNamePatterns.ReplaceTokens failed");
         }
     }
     QM_TRACE_LEAVE(3, "ret=%s, m_csLogfile='%s'", QmBool2Str(fRet), m_csLogfile.c_str());
