@@ -23,10 +23,10 @@ enum : uint32_t {
 };
 
 // "Success, ", "Info, ", "Warning, ", "Error, "
-const char* Qmx2SeverityName(uint32_t status);
+std::string Qmx2SeverityName(uint32_t status);
 // "Install, " ... "Generic, ", "Unknown, " for others
-const char* Qmx2OperationName(uint32_t status);
+std::string Qmx2OperationName(uint32_t status);
 // "invalid parameters" ... "insufficient disk space", "Unknown, " for others
-const char* Qmx2ReasonName(uint32_t status);
+std::string Qmx2ReasonName(uint32_t status);
 // "Error, Install, board not supported (0xC1800000)"
 std::string Qmx2StatusText(uint32_t status);
