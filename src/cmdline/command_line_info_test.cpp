@@ -7,6 +7,8 @@
 
 namespace {
 
+using Args = std::vector<std::string>;
+
 // Records every argument as "F:text" or "N:text", with "!" after the last.
 class CRecordingCmdLine : public CCCommandLineInfo {
 public:
@@ -18,47 +20,34 @@ public:
         ++nInits;
         args.clear();
     }
-    std::vector<std::string> args;
+    Args args;
     int nInits = 0;
 };
 
-using Args = std::vector<std::string>;
+TEST(CommandLineInfoTest, SplitsOnBlanksAndQuotes) {
+    struct { const char *text, *flags; Args args; } cases[] = {
+        {"  -at   --auto\tx  a\"b  ", "-", {"F:at", "F:-auto\tx", "N:a\"b!"}},
+        {"-", "-", {"F:!"}},
+        {"/o -o", "-/", {"F:o", "F:o!"}},
+        // A quoted argument is one argument; doubled quotes stand for one.
+        {"-o \"/tmp/my \"\"new\"\" bios.bup\" -arb", "-", {"F:o", "N:/tmp/my \"new\" bios.bup", "F:arb!"}},
+        {"\"ab\"cd", "-", {"N:ab", "N:cd!"}},
+        {"\"\"\"\"", "-", {"N:\"!"}},
+        // A quoted flag is a flag.
+        {"\"-o\" \"-my file\"", "-", {"F:o", "F:my file!"}},
+        // A missing closing quote runs to the end.
+        {"-o \"a b  ", "-", {"F:o", "N:a b  !"}},
+        {"\"", "-", {"N:!"}},
+        // An empty quoted argument has only the terminator where a flag character would be.
+        {"-at \"\" ", "-", {"F:at", "N:!"}},
+    };
+    for (const auto& c : cases) {
+        CRecordingCmdLine cl(c.flags);
+        cl.Parse(c.text);
+        EXPECT_EQ(cl.args, c.args) << c.text;
+    }
 
-Args Tokens(const char* pszText, const char* pszFlags = "-") {
-    CRecordingCmdLine cl(pszFlags);
-    cl.Parse(pszText);
-    return cl.args;
-}
-
-TEST(CommandLineInfoTest, UnquotedArgumentsSplitOnBlanksOnly) {
-    EXPECT_EQ(Tokens("  -at   --auto\tx  a\"b  "), (Args{"F:at", "F:-auto\tx", "N:a\"b!"}));
-    EXPECT_EQ(Tokens("-"), (Args{"F:!"}));
-    EXPECT_EQ(Tokens("/o -o", "-/"), (Args{"F:o", "F:o!"}));
-}
-
-TEST(CommandLineInfoTest, QuotedArgumentIsOneArgumentWithDoubledQuotesCollapsed) {
-    EXPECT_EQ(Tokens("-o \"/tmp/my \"\"new\"\" bios.bup\" -arb"),
-              (Args{"F:o", "N:/tmp/my \"new\" bios.bup", "F:arb!"}));
-    EXPECT_EQ(Tokens("\"ab\"cd"), (Args{"N:ab", "N:cd!"}));
-    EXPECT_EQ(Tokens("\"\"\"\""), (Args{"N:\"!"}));
-}
-
-TEST(CommandLineInfoTest, QuotedFlagIsAFlag) {
-    EXPECT_EQ(Tokens("\"-o\" \"-my file\""), (Args{"F:o", "F:my file!"}));
-}
-
-TEST(CommandLineInfoTest, MissingClosingQuoteRunsToTheEnd) {
-    EXPECT_EQ(Tokens("-o \"a b  "), (Args{"F:o", "N:a b  !"}));
-    EXPECT_EQ(Tokens("\""), (Args{"N:!"}));
-}
-
-TEST(CommandLineInfoTest, EndOfTextIsNeverAFlagCharacter) {
-    // An empty quoted argument has only the terminator where a flag character would be.
-    EXPECT_EQ(Tokens("\"\""), (Args{"N:!"}));
-    EXPECT_EQ(Tokens("-at \"\" "), (Args{"F:at", "N:!"}));
-}
-
-TEST(CommandLineInfoTest, EmptyOrBlankTextResetsButYieldsNoArgument) {
+    // Empty or blank text resets but yields no argument.
     for (const char* pszText : {"", "    ", static_cast<const char*>(nullptr)}) {
         CRecordingCmdLine cl;
         cl.Parse("-x");
@@ -66,9 +55,6 @@ TEST(CommandLineInfoTest, EmptyOrBlankTextResetsButYieldsNoArgument) {
         EXPECT_EQ(cl.nInits, 2);
         EXPECT_TRUE(cl.args.empty());
     }
-}
-
-TEST(CommandLineInfoTest, CmpExact) {
     EXPECT_TRUE(CCCommandLineInfo::CmpExact("-Auto", "-aUTO", true));
     EXPECT_FALSE(CCCommandLineInfo::CmpExact("-Auto", "-auto", false));
     EXPECT_FALSE(CCCommandLineInfo::CmpExact("au", "auto", true));

@@ -2,7 +2,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,19 +17,29 @@ std::string allLines(CPipeChild& child) {
     return text;
 }
 
-TEST(CPipeChild, ReadsLinesAndExitCode) {
+std::string nextLine(CPipeChild& child) {
+    const char* line = child.LineGet();
+    return line ? line : "<end>";
+}
+
+TEST(CPipeChild, ReadsLinesAndExitCodes) {
     CPipeChild child({"printf", "%s\\n", "first line", "second"});
-    EXPECT_TRUE(child.IsRunning());
-    EXPECT_STREQ(child.LineGet(), "first line\n");
-    EXPECT_STREQ(child.LineGet(), "second\n");
-    EXPECT_EQ(child.LineGet(), nullptr);
-    EXPECT_EQ(child.LineGet(), nullptr);
+    EXPECT_EQ(allLines(child), "first line\nsecond\n");
     EXPECT_EQ(child.Unload(), 0);
     EXPECT_FALSE(child.IsRunning());
     EXPECT_EQ(child.CommandTextGet(), CString("printf %s\\n first line second"));
 
-    // After Unload the stored command runs again on demand.
-    EXPECT_STREQ(child.LineGet(), "first line\n");
+    // After Unload the stored command runs again on demand; a new command closes the running one.
+    EXPECT_EQ(nextLine(child), "first line\n");
+    child.CommandSet({"printf", "x\\n"});
+    EXPECT_FALSE(child.IsRunning());
+    EXPECT_EQ(child.ExitCodeGet(), 0);
+    EXPECT_EQ(nextLine(child), "x\n");
+
+    // Error text must not mix into the output, and reading input must not wait for us.
+    ASSERT_TRUE(child.Load({"sh", "-c", "echo err >&2; cat; echo out; exit 7"}));
+    EXPECT_EQ(allLines(child), "out\n");
+    EXPECT_EQ(child.Unload(), 7);
 }
 
 TEST(CPipeChild, ArgumentsAreNeverInterpreted) {
@@ -40,12 +49,12 @@ TEST(CPipeChild, ArgumentsAreNeverInterpreted) {
         "$(touch " + canary + ")", "`touch " + canary + "`", "; touch " + canary,
         "&& touch " + canary + " |", "two\nlines", "\"quoted\" 'single' \\", "*", "$HOME"};
     std::vector<std::string> argv = {"printf", "[%s]"};
-    argv.insert(argv.end(), args.begin(), args.end());
-
-    CPipeChild child(argv);
     std::string expected;
-    for (const std::string& a : args)
+    for (const std::string& a : args) {
+        argv.push_back(a);
         expected += "[" + a + "]";
+    }
+    CPipeChild child(argv);
     EXPECT_EQ(allLines(child), expected);
     EXPECT_EQ(child.Unload(), 0);
     EXPECT_NE(access(canary.c_str(), F_OK), 0);
@@ -59,11 +68,10 @@ TEST(CPipeChild, MissingProgramFailsToLoad) {
     char buf[4];
     EXPECT_EQ(child.OutputGet(buf, sizeof(buf)), 0u);
     EXPECT_EQ(child.Unload(), -1);
-
     EXPECT_FALSE(child.Load({}));
 }
 
-TEST(CPipeChild, OutputGetStopsAtLimitAndAtEnd) {
+TEST(CPipeChild, ReadsInPieces) {
     CPipeChild child({"printf", "abcdef"});
     char buf[16] = {};
     EXPECT_EQ(child.OutputGet(buf, 4), 4u);
@@ -71,48 +79,23 @@ TEST(CPipeChild, OutputGetStopsAtLimitAndAtEnd) {
     EXPECT_EQ(child.OutputGet(buf, sizeof(buf)), 2u);
     EXPECT_EQ(std::string(buf, 2), "ef");
     EXPECT_EQ(child.OutputGet(buf, sizeof(buf)), 0u);
-}
 
-TEST(CPipeChild, LongLineArrivesInPieces) {
+    // A long line arrives in pieces of 255 characters.
     const std::string line(300, 'x');
-    CPipeChild child({"printf", "%s\\n", line});
-    const char* first = child.LineGet();
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(std::string(first), line.substr(0, 255));
-    const char* second = child.LineGet();
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(std::string(second), line.substr(255) + "\n");
-}
-
-TEST(CPipeChild, ErrorOutputAndInputAreDetached) {
-    // Error text must not mix into the output, and reading input must not wait for us.
-    CPipeChild child({"sh", "-c", "echo err >&2; cat; echo out; exit 7"});
-    EXPECT_EQ(allLines(child), "out\n");
-    EXPECT_EQ(child.Unload(), 7);
-    EXPECT_EQ(child.ExitCodeGet(), 7);
-}
-
-TEST(CPipeChild, NewCommandClosesTheRunningOne) {
-    CPipeChild child({"printf", "1\\n2\\n"});
-    EXPECT_STREQ(child.LineGet(), "1\n");
-    child.CommandSet({"printf", "x\\n"});
-    EXPECT_FALSE(child.IsRunning());
-    EXPECT_EQ(child.ExitCodeGet(), 0);
-    EXPECT_STREQ(child.LineGet(), "x\n");
+    child.Load({"printf", "%s\\n", line});
+    EXPECT_EQ(nextLine(child), line.substr(0, 255));
+    EXPECT_EQ(allLines(child), line.substr(255) + "\n");
 }
 
 TEST(CPipeChild, UnloadEndsAWriterWhoseReaderLeft) {
     // The kernel ignores SIGPIPE; the child must not inherit that and write forever.
-    struct sigaction old {};
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGPIPE, &ignore, &old);
+    const auto old = signal(SIGPIPE, SIG_IGN);
     {
         CPipeChild child({"yes"});
-        EXPECT_STREQ(child.LineGet(), "y\n");
+        EXPECT_EQ(nextLine(child), "y\n");
         EXPECT_EQ(child.Unload(), -1);
     }
-    sigaction(SIGPIPE, &old, nullptr);
+    signal(SIGPIPE, old);
 }
 
 }  // namespace
