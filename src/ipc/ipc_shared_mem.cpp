@@ -1,0 +1,59 @@
+#include "ipc/ipc_shared_mem.h"
+
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "support/opus_trace.h"
+
+CIpcSharedMem::CIpcSharedMem(int idMem, int iSize, int flag) {
+    if (idMem == -1)
+        Create(iSize, flag);
+    else
+        Open(idMem, flag);
+}
+
+bool CIpcSharedMem::Create(int iSize, int flag) {
+    QM_TRACE_ENTER(3, "this=%p, iSize=%d, flag=%d", static_cast<void*>(this), iSize, flag);
+    const int idMem = shmget(IPC_PRIVATE, static_cast<size_t>(iSize), IPC_CREAT | 0666);
+    bool fRet = false;
+    if (idMem == -1) {
+        const int nErr = errno;
+        QM_TRACE_INTERNAL(1, "shmget(IPC_PRIVATE, iSize, 0666) failed", "errno=%d (%s)", nErr,
+                          strerror(nErr));
+    } else {
+        fRet = Open(idMem, flag);
+    }
+    QM_TRACE_LEAVE(3, "this=%p, ret=%s", static_cast<void*>(this), QmBool2Str(fRet));
+    return fRet;
+}
+
+bool CIpcSharedMem::Open(int idMem, int flag) {
+    QM_TRACE_ENTER(3, "this=%p, idMem=%d, flag=%d", static_cast<void*>(this), idMem, flag);
+    Close();
+    m_idMem = idMem;
+    void* pMem = shmat(idMem, nullptr, flag);
+    if (pMem == reinterpret_cast<void*>(-1)) {
+        const int nErr = errno;
+        QM_TRACE_INTERNAL(1, "shmat failed", "errno=%d (%s)", nErr, strerror(nErr));
+        QM_TRACE_LEAVE(3, "this=%p, ret=false", static_cast<void*>(this));
+        return false;
+    }
+    m_pMem = pMem;
+    // Every attaching process marks it again; a client that does not own the
+    // segment is refused here, which is harmless.
+    shmid_ds ds {};
+    if (shmctl(idMem, IPC_STAT, &ds) != 0 || shmctl(idMem, IPC_RMID, nullptr) != 0)
+        QM_TRACE_INTERNAL(3, "", "could not mark segment %d for removal: %s", idMem, strerror(errno));
+    QM_TRACE_LEAVE(3, "this=%p, ret=true", static_cast<void*>(this));
+    return true;
+}
+
+void CIpcSharedMem::Close() {
+    if (m_pMem) {
+        shmdt(m_pMem);
+        m_pMem = nullptr;
+    }
+}

@@ -1,0 +1,357 @@
+#include "ipc/krnl2_inter.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "support/msc.h"
+#include "support/opus_trace.h"
+#include "support/win_error.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+// Where there is no descriptor to wait on, look this often.
+constexpr auto kLook = std::chrono::milliseconds(5);
+
+Clock::time_point DeadlineTenths(uint32_t ulTenths) { return Clock::now() + std::chrono::milliseconds(100) * ulTenths; }
+Clock::time_point DeadlineSeconds(uint32_t ulSeconds) { return Clock::now() + std::chrono::seconds(ulSeconds); }
+
+// Polls cond every few milliseconds until it holds or the deadline has passed.
+template <typename Cond>
+bool WaitFor(Cond cond, Clock::time_point deadline) {
+    for (;;) {
+        if (cond())
+            return true;
+        if (Clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(kLook);
+    }
+}
+
+CString ResponseFifoPath(pid_t pid) {
+    CString cs;
+    cs.Format("%s_%d.sync", CKrnl2Inter::s_ResponseFifoBase, static_cast<int>(pid));
+    return cs;
+}
+
+}  // namespace
+
+const char* IfType2Str(E_IF_TYPE eType) {
+    switch (eType) {
+    case IF_NOT_AVAILABLE: return "IF_NOT_AVAILABLE";
+    case IF_FREE: return "IF_FREE";
+    case IF_FORCE_SERVER: return "IF_FORCE_SERVER";
+    case IF_FORCE_CLIENT: return "IF_FORCE_CLIENT";
+    case IF_SERVER: return "IF_SERVER";
+    case IF_CLIENT: return "IF_CLIENT";
+    default: return "<unknown>";
+    }
+}
+
+const char* CKrnl2Inter::Type2Str(int32_t eState) {
+    switch (eState) {
+    case eQmKrnl2Init: return "eQmKrnl2Init";
+    case eQmKrnl2Ready: return "eQmKrnl2Ready";
+    case eQmKrnl2Busy: return "eQmKrnl2Busy";
+    case eQmKrnl2Err: return "eQmKrnl2Err";
+    case eQmKrnl2ErrInsufficentPrivileges: return "eQmKrnl2ErrInsufficentPrivileges";
+    case eQmKrnl2ErrInvalidDirectory: return "eQmKrnl2ErrInvalidDirectory";
+    case eQmKrnl2ErrOperatingSystemNotSupported: return "eQmKrnl2ErrOperatingSystemNotSupported";
+    case eQmKrnl2ErrNoHardwareModuleFound: return "eQmKrnl2ErrNoHardwareModuleFound";
+    case eQmKrnl2Invalid: return "eQmKrnl2Invalid";
+    default: {
+        static char s_szInvalid[32];
+        std::snprintf(s_szInvalid, sizeof s_szInvalid, "<invalid=%d>", eState);
+        return s_szInvalid;
+    }
+    }
+}
+
+CKrnl2Inter::~CKrnl2Inter() {
+    m_SessionCtrlMem.Close();
+    m_pSessionCtrl = nullptr;
+}
+
+bool CKrnl2Inter::Open(E_IF_TYPE eIfType) {
+    QM_TRACE_ENTER(3, "eIfType=%s", IfType2Str(eIfType));
+    bool fRet = false;
+    if (!m_Connect.Open(s_FifoName, eIfType)) {
+        QM_TRACE_INTERNAL(1, "m_Connect.Open() failed", "name='%s', type=%s", s_FifoName, IfType2Str(eIfType));
+    } else {
+        m_pInfo = m_Connect.ptr();
+        if (m_Connect.Type() == IF_SERVER) {
+            if (m_SessionCtrlMem.Create(sizeof(SESSIONCTRL), 0)) {
+                m_pSessionCtrl = static_cast<SESSIONCTRL*>(m_SessionCtrlMem.PtrGet());
+                m_pInfo->idSessionCtrl = m_SessionCtrlMem.HandleGet();
+                fRet = true;
+            } else {
+                QM_TRACE_INTERNAL(1, "", "error creating shared memory for session conl");
+            }
+        } else if (m_Connect.Type() == IF_CLIENT) {
+            if (m_SessionCtrlMem.Open(m_pInfo->idSessionCtrl, SHM_RND)) {
+                m_pSessionCtrl = static_cast<SESSIONCTRL*>(m_SessionCtrlMem.PtrGet());
+                fRet = true;
+            } else {
+                QM_TRACE_INTERNAL(1, "", "error opening shared memory for session control");
+            }
+        } else {
+            QM_TRACE_INTERNAL(1, "", "unhandled interface type");
+        }
+    }
+    QM_TRACE_LEAVE(3, "ret=%s", QmBool2Str(fRet));
+    return fRet;
+}
+
+void CKrnl2Inter::Kill() {
+    m_Connect.Kill(s_FifoName);
+    m_SessionCtrlMem.Close();
+    m_pSessionCtrl = nullptr;
+}
+
+void CKrnl2Inter::ResponseFifoKickOffZombies() {
+    CString csPattern;
+    csPattern.Format("%s_*.sync", s_ResponseFifoBase);
+    MscFileRemoveWild(csPattern, false);
+}
+
+bool CKrnl2Inter::RequestFifo2Prepare() {
+    QM_TRACE_ENTER(3, "type=%s", IfType2Str(Type()));
+    bool fRet = false;
+    if (Type() == IF_SERVER) {
+        QM_TRACE_INTERNAL(4, "KILL", "REQUEST=%s", s_RequestFifoName);
+        m_Connect.Kill(s_RequestFifoName);
+        m_RequestFifo = s_RequestFifoName;
+        const int nErr = m_RequestFifo.Create(0664);
+        if (nErr == 0) {
+            QM_TRACE_INTERNAL(4, "", "request FIFO  was created");
+            fRet = m_RequestFifo.Open(O_NONBLOCK | O_RDONLY) == 0;
+            QM_TRACE_INTERNAL(fRet ? 4 : 1, "", "%s",
+                              fRet ? "created fifo was opened" : "fifo was created but could not be opened");
+        } else if (nErr == EEXIST) {
+            QM_TRACE_INTERNAL(1, "", "request fifo '%s' already exists", s_RequestFifoName);
+        } else {
+            QM_TRACE_INTERNAL(1, "", "unknown error during creating / opening request fifo");
+        }
+    } else if (Type() == IF_CLIENT) {
+        m_RequestFifo = s_RequestFifoName;
+        fRet = m_RequestFifo.Open(O_NONBLOCK | O_WRONLY) == 0;
+        if (!fRet)
+            QM_TRACE_INTERNAL(1, "", "fifo could not be openend");
+    } else {
+        QM_TRACE_INTERNAL(1, "", "fatal error");
+    }
+    QM_TRACE_LEAVE(3, "ret=%s", QmBool2Str(fRet));
+    return fRet;
+}
+
+void CKrnl2Inter::RequestFifo2Cleanup() {
+    if (Type() == IF_SERVER)
+        m_RequestFifo.CleanUp();
+    else if (Type() == IF_CLIENT)
+        m_RequestFifo.Close();
+    else
+        QM_TRACE_INTERNAL(1, "", "interface not open as IF_SERVER or IF_CLIENT");
+}
+
+bool CKrnl2Inter::ResponseFifo2Prepare(pid_t pid) {
+    QM_TRACE_ENTER(3, "pid=%d, type=%s", static_cast<int>(pid), IfType2Str(Type()));
+    bool fRet = false;
+    m_ResponseFifo = ResponseFifoPath(pid);
+    if (Type() == IF_SERVER) {
+        // Opened without following links and only when the node is a FIFO.
+        fRet = m_ResponseFifo.Open(O_NONBLOCK | O_WRONLY) == 0;
+        if (!fRet)
+            QM_TRACE_INTERNAL(1, "", "fifo could not be openend");
+    } else if (Type() == IF_CLIENT) {
+        const int nErr = m_ResponseFifo.Create(0664);
+        if (nErr == 0) {
+            QM_TRACE_INTERNAL(4, "", "FIFO was created");
+            fRet = m_ResponseFifo.Open(O_NONBLOCK | O_RDONLY) == 0;
+            QM_TRACE_INTERNAL(fRet ? 4 : 1, "", "%s",
+                              fRet ? "created FIFO was opened" : "fifo was created but could not be opened");
+        } else if (nErr == EEXIST) {
+            QM_TRACE_INTERNAL(1, "", "fifo already exists");
+        } else {
+            QM_TRACE_INTERNAL(1, "", "unknown error during creating/opening fifo");
+        }
+    } else {
+        QM_TRACE_INTERNAL(1, "", "unhandled interface type");
+    }
+    QM_TRACE_LEAVE(3, "ret=%s", QmBool2Str(fRet));
+    return fRet;
+}
+
+void CKrnl2Inter::ResponseFifo2Cleanup() {
+    if (Type() == IF_SERVER)
+        m_ResponseFifo.Close();
+    else
+        m_ResponseFifo.CleanUp();
+}
+
+uint32_t CKrnl2Inter::Connect(uint32_t ulTimeoutTenths) {
+    if (Type() == IF_SERVER) {
+        if (ulTimeoutTenths == 0)
+            return ERROR_GEN_FAILURE;
+        const bool fReady = WaitFor([this] { return m_pInfo->eKernelState == eQmKrnl2Ready; },
+                                    DeadlineTenths(ulTimeoutTenths - 1));
+        if (!fReady) {
+            QM_TRACE_INTERNAL(4, "", "I am not ready for accepting job");
+            return ERROR_TIMEOUT;
+        }
+        return m_jobdata.FromFifo(m_RequestFifo, 10);
+    }
+    if (Type() == IF_CLIENT) {
+        const bool fReady = WaitFor([this] { return m_pInfo->eKernelState == eQmKrnl2Ready; },
+                                    DeadlineTenths(ulTimeoutTenths));
+        if (!fReady) {
+            QM_TRACE_INTERNAL(2, "kernel is locked by a process", "PID=%d", m_pInfo->pidClient);
+            return WAIT_TIMEOUT;
+        }
+        return ERROR_SUCCESS;
+    }
+    QM_TRACE_INTERNAL(1, "", "interface not open as IF_SERVER or IF_CLIENT");
+    return ERROR_GEN_FAILURE;
+}
+
+uint32_t CKrnl2Inter::SendJob(uint32_t ulTimeoutSeconds) {
+    if (Type() != IF_SERVER && Type() != IF_CLIENT) {
+        QM_TRACE_INTERNAL(1, "", "unhandled interface type: %d", Type());
+        return ERROR_GEN_FAILURE;
+    }
+    CIpcFifo& fifo = Type() == IF_SERVER ? m_ResponseFifo : m_RequestFifo;
+    const bool fSent = WaitFor([&] { return m_jobdata.ToFifo(fifo, 0) == ERROR_SUCCESS; },
+                               DeadlineSeconds(ulTimeoutSeconds));
+    if (!fSent) {
+        QM_TRACE_INTERNAL(1, "", "SendJob failed during timeout");
+        return ERROR_TIMEOUT;
+    }
+    if (Type() == IF_SERVER)
+        QM_TRACE_INTERNAL(4, "", "sent response to client");
+    else
+        QM_TRACE_INTERNAL(4, "", "sent request to server: type=%s, cmdline='%s'",
+                          CDEdureMsg::ToString(m_jobdata.m_eJobType),
+                          MscFilterPasswordSwitches(m_jobdata.m_csCmdLine));
+    return ERROR_SUCCESS;
+}
+
+uint32_t CKrnl2Inter::ReceiveJob(uint32_t ulTimeoutSeconds) {
+    if (Type() != IF_CLIENT)
+        return ERROR_GEN_FAILURE;
+    const auto start = Clock::now();
+    const bool fReceived = WaitFor(
+        [&] {
+            const uint32_t ulStatus = m_jobdata.FromFifo(m_ResponseFifo, 10);
+            if (ulStatus != ERROR_SUCCESS)
+                QM_TRACE_INTERNAL(2, "FromQueue returned error", "error %lu, %s",
+                                  static_cast<unsigned long>(ulStatus), MscLastErr2Str(ulStatus));
+            return ulStatus == ERROR_SUCCESS;
+        },
+        DeadlineSeconds(ulTimeoutSeconds));
+    if (!fReceived) {
+        QM_TRACE_INTERNAL(1, "", "ReceiveJob failed during timeout");
+        return ERROR_TIMEOUT;
+    }
+    QM_TRACE_INTERNAL(4, "", "succeeded after %u seconds",
+                      static_cast<unsigned>(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count()));
+    return ERROR_SUCCESS;
+}
+
+uint32_t CKrnl2Inter::SessionRequest(uint32_t ulTimeoutSeconds) {
+    QM_TRACE_ENTER(3, "ulTimeoutSeconds=%u", ulTimeoutSeconds);
+    const auto deadline = DeadlineSeconds(ulTimeoutSeconds);
+    for (;;) {
+        uint32_t ulStatus = Connect(20);
+        if (ulStatus != ERROR_SUCCESS) {
+            QM_TRACE_INTERNAL(2, "", "could not create QmKrnl interface");
+        } else {
+            std::this_thread::sleep_for(kLook);
+            ulStatus = SendJob(ulTimeoutSeconds / 2);
+            if (ulStatus != ERROR_SUCCESS) {
+                QM_TRACE_INTERNAL(2, "SendJob failed", "error=%lu, %s", static_cast<unsigned long>(ulStatus),
+                                  MscLastErr2Str(ulStatus));
+            } else if ((ulStatus = ReceiveJob(ulTimeoutSeconds / 2)) != ERROR_SUCCESS) {
+                QM_TRACE_INTERNAL(2, "", "ReceiveJob failed");
+            } else if (m_jobdata.m_eJobType == CDEdureMsg::eAccept) {
+                QM_TRACE_LEAVE(3, "ret=%d", 0);
+                return ERROR_SUCCESS;
+            } else {
+                QM_TRACE_INTERNAL(2, "", "got response, but job was not accepted");
+            }
+        }
+        if (Clock::now() > deadline) {
+            QM_TRACE_INTERNAL(1, "", "could not create QmKrnl interface");
+            QM_TRACE_LEAVE(3, "ret=%d", ERROR_TIMEOUT);
+            return ERROR_TIMEOUT;
+        }
+        std::this_thread::sleep_for(kLook);
+    }
+}
+
+uint32_t CKrnl2Inter::SessionDataCheck(uint32_t ulTimeoutTenths) {
+    if (m_pInfo->pidClient != m_jobdata.m_pidClient) {
+        QM_TRACE_INTERNAL(2, "PID mismatch, session is closed", "m_jobdata.m_pidClient=%d, m_pInfo->pidClient=%d",
+                          static_cast<int>(m_jobdata.m_pidClient), m_pInfo->pidClient);
+        return ERROR_NOT_CONNECTED;
+    }
+    return m_sessiondata.FromFifo(m_ResponseFifo, ulTimeoutTenths);
+}
+
+uint32_t CKrnl2Inter::SessionDataSend() { return m_sessiondata.ToFifo(m_ResponseFifo, 0); }
+
+void CKrnl2Inter::SessionClose(uint32_t) {
+    if (Type() == IF_SERVER) {
+        m_pInfo->pidClient = 0;
+        return;
+    }
+    const int32_t pidOwn = static_cast<int32_t>(getpid());
+    if (!WaitFor([&] { return m_pInfo->pidClient != pidOwn; }, DeadlineTenths(20)))
+        QM_TRACE_INTERNAL(2, "timeout for waiting kernel resetting", "PID=%d", pidOwn);
+}
+
+uint32_t CKrnl2Inter::ResponseAckWait(uint32_t ulTimeoutTenths) {
+    if (!m_pSessionCtrl) {
+        QM_TRACE_INTERNAL(1, "", "Important interface pointer 'm_pSessionCtrl' not initialized");
+        return ERROR_INVALID_HANDLE;
+    }
+    auto taken = [this] {
+        return __atomic_load_n(&m_pSessionCtrl->nMsgSent, __ATOMIC_ACQUIRE) ==
+               __atomic_load_n(&m_pSessionCtrl->nMsgRead, __ATOMIC_ACQUIRE);
+    };
+    if (!WaitFor(taken, DeadlineTenths(ulTimeoutTenths))) {
+        QM_TRACE_INTERNAL(2, "", "TIMEOUT");
+        return ERROR_TIMEOUT;
+    }
+    return ERROR_SUCCESS;
+}
+
+uint32_t CKrnl2Inter::CountMessageSent() {
+    if (!m_pSessionCtrl)
+        return ERROR_INVALID_HANDLE;
+    __atomic_add_fetch(&m_pSessionCtrl->nMsgSent, 1, __ATOMIC_RELEASE);
+    QM_TRACE_INTERNAL(4, "Send / receive counters", "nMsgSent=%u nMsgRead=%u => %s", m_pSessionCtrl->nMsgSent,
+                      m_pSessionCtrl->nMsgRead,
+                      m_pSessionCtrl->nMsgSent == m_pSessionCtrl->nMsgRead ? "OK" : "going out of sync");
+    return ERROR_SUCCESS;
+}
+
+uint32_t CKrnl2Inter::CountMessageRead() {
+    if (!m_pSessionCtrl)
+        return ERROR_INVALID_HANDLE;
+    __atomic_add_fetch(&m_pSessionCtrl->nMsgRead, 1, __ATOMIC_RELEASE);
+    QM_TRACE_INTERNAL(4, "Send / receive counters", "nMsgSent=%u nMsgRead=%u => %s", m_pSessionCtrl->nMsgSent,
+                      m_pSessionCtrl->nMsgRead,
+                      m_pSessionCtrl->nMsgSent == m_pSessionCtrl->nMsgRead ? "OK" : "going out of sync");
+    return ERROR_SUCCESS;
+}
+
+uint32_t CKrnl2Inter::CountersMessagesSentAndReadReset() {
+    if (!m_pSessionCtrl)
+        return ERROR_INVALID_HANDLE;
+    __atomic_store_n(&m_pSessionCtrl->nMsgSent, 0, __ATOMIC_RELEASE);
+    __atomic_store_n(&m_pSessionCtrl->nMsgRead, 0, __ATOMIC_RELEASE);
+    return ERROR_SUCCESS;
+}

@@ -1,0 +1,100 @@
+// Server and client of the kernel interface in two processes. The interface
+// uses the product's fixed names in /tmp, so these run only inside the test
+// sandbox, which has a /tmp of its own.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "ipc/krnl2_inter.h"
+#include "support/msc.h"
+#include "support/win_error.h"
+
+namespace {
+bool InSandbox() { return std::getenv("QM_SANDBOX") != nullptr; }
+
+// The client's side of one session, in a child process; its exit code is the step that failed.
+int ClientSession() {
+    CKrnl2Inter client;
+    if (!client.Open(IF_FORCE_CLIENT) || client.Type() != IF_CLIENT)
+        return 10;
+    if (!client.RequestFifo2Prepare() || !client.ResponseFifo2Prepare(getpid()))
+        return 11;
+    client.m_jobdata.m_eJobType = CDEdureMsg::eRequestAction;
+    client.m_jobdata.m_csCmdLine = "-at -pwd secret";
+    if (client.SessionRequest(10) != ERROR_SUCCESS)
+        return 12;
+    if (client.SessionDataCheck(50) != ERROR_SUCCESS || client.m_sessiondata.TypeGet() != CDEdureMsg::eJobDone)
+        return 13;
+    client.CountMessageRead();
+    client.ResponseFifo2Cleanup();
+    client.SessionClose(0);
+    return 0;
+}
+}  // namespace
+
+TEST(SandboxKernelInterface, OneSessionFromRequestToJobDone) {
+    if (!InSandbox())
+        GTEST_SKIP() << "needs the test sandbox";
+    IpcSigPipeIgnore();
+    CKrnl2Inter server;
+    ASSERT_TRUE(server.Open(IF_FREE));
+    ASSERT_EQ(server.Type(), IF_SERVER);
+    ASSERT_TRUE(server.RequestFifo2Prepare());
+    EXPECT_EQ(server.ResponseAckWait(0), ERROR_SUCCESS) << "no message sent yet";
+    server.Info()->eKernelState = CKrnl2Inter::eQmKrnl2Ready;
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        _exit(ClientSession());
+
+    uint32_t status = ERROR_NO_DATA;
+    for (int i = 0; i < 100 && status != ERROR_SUCCESS; ++i)
+        status = server.Connect(1);
+    ASSERT_EQ(status, ERROR_SUCCESS);
+    EXPECT_EQ(server.m_jobdata.m_eJobType, CDEdureMsg::eRequestAction);
+    EXPECT_STREQ(server.m_jobdata.m_csCmdLine, "-at -pwd secret");
+    EXPECT_EQ(server.m_jobdata.m_pidClient, child);
+
+    ASSERT_TRUE(server.ResponseFifo2Prepare(child));
+    server.Info()->eKernelState = CKrnl2Inter::eQmKrnl2Busy;
+    server.Info()->pidClient = child;
+    server.m_jobdata.m_eJobType = CDEdureMsg::eAccept;
+    ASSERT_EQ(server.SendJob(5), ERROR_SUCCESS);
+
+    server.CountMessageSent();
+    server.m_sessiondata.TypeSet(CDEdureMsg::eJobDone);
+    ASSERT_EQ(server.SessionDataSend(), ERROR_SUCCESS);
+    EXPECT_EQ(server.ResponseAckWait(50), ERROR_SUCCESS) << "the client counted the message it read";
+    server.ResponseFifo2Cleanup();
+    server.SessionClose(0);
+
+    int childStatus = 0;
+    ASSERT_EQ(waitpid(child, &childStatus, 0), child);
+    EXPECT_TRUE(WIFEXITED(childStatus));
+    EXPECT_EQ(WEXITSTATUS(childStatus), 0) << "client step that failed";
+}
+
+TEST(SandboxKernelInterface, AcknowledgementTimeoutAndClosedSession) {
+    if (!InSandbox())
+        GTEST_SKIP() << "needs the test sandbox";
+    CKrnl2Inter server;
+    ASSERT_TRUE(server.Open(IF_FREE));
+    server.CountMessageSent();
+    EXPECT_EQ(server.ResponseAckWait(0), ERROR_TIMEOUT) << "unequal counters, no time: at once";
+    server.CountersMessagesSentAndReadReset();
+    EXPECT_EQ(server.ResponseAckWait(0), ERROR_SUCCESS);
+
+    CKrnl2Inter client;
+    ASSERT_TRUE(client.Open(IF_FORCE_CLIENT));
+    EXPECT_EQ(client.Info()->idSessionCtrl, server.Info()->idSessionCtrl);
+    client.m_jobdata.m_pidClient = getpid();
+    server.Info()->pidClient = 0;
+    EXPECT_EQ(client.SessionDataCheck(0), ERROR_NOT_CONNECTED) << "no session: no read at all";
+    EXPECT_EQ(client.Connect(0), WAIT_TIMEOUT) << "kernel not ready";
+
+    server.Kill();
+    EXPECT_FALSE(MscFileExists(CKrnl2Inter::s_FifoName));
+}
