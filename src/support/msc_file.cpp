@@ -26,44 +26,35 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 bool lstatOk(const char* pszPath, struct stat& st) { return pszPath && lstat(pszPath, &st) == 0; }
 
 // Walks one directory level; the directory itself is left for the caller.
+// An entry left behind by a failed walk also makes the caller's rmdir fail.
 bool treeContentRemove(const std::string& dir) {
-    std::error_code ec;
-    std::filesystem::directory_iterator it(dir, ec);
-    if (ec) {
-        QM_TRACE_INTERNAL(1, "cannot open directory", "dir='%s': %s", dir.c_str(), ec.message().c_str());
-        return false;
-    }
-    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        const std::string path = dir + "/" + it->path().filename().string();
+    bool fOk = true;
+    const bool fOpened = MscMatchingEntriesVisit((dir + "/*").c_str(), false, [&](const std::string& path,
+                                                                                 const std::string&) {
         struct stat st {};
         if (lstat(path.c_str(), &st) != 0) {
             QM_TRACE_INTERNAL(1, "lstat failed", "path='%s': %s", path.c_str(), strerror(errno));
-            return false;
-        }
-        if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) {
+            fOk = false;
+        } else if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) {
             if (unlink(path.c_str()) != 0) {
                 QM_TRACE_INTERNAL(1, "unlink failed", "path='%s': %s", path.c_str(), strerror(errno));
-                return false;
+                fOk = false;
             }
         } else if (S_ISDIR(st.st_mode)) {
-            if (!treeContentRemove(path))
-                return false;
-            if (rmdir(path.c_str()) != 0) {
+            fOk = treeContentRemove(path);
+            if (fOk && rmdir(path.c_str()) != 0) {
                 QM_TRACE_INTERNAL(1, "rmdir failed", "path='%s': %s", path.c_str(), strerror(errno));
-                return false;
+                fOk = false;
             }
         } else {
             // Devices, FIFOs and sockets are not ours to delete.
             QM_TRACE_INTERNAL(1, "entry type not removable", "path='%s', mode=0%o", path.c_str(),
                               static_cast<unsigned int>(st.st_mode));
-            return false;
+            fOk = false;
         }
-    }
-    if (ec) {
-        QM_TRACE_INTERNAL(1, "reading directory failed", "dir='%s': %s", dir.c_str(), ec.message().c_str());
-        return false;
-    }
-    return true;
+        return fOk;
+    });
+    return fOpened && fOk;
 }
 
 }  // namespace
