@@ -328,25 +328,19 @@ uint32_t CKrnl2Inter::ResponseAckWait(uint32_t ulTimeoutTenths) {
     return ERROR_SUCCESS;
 }
 
-uint32_t CKrnl2Inter::CountMessageSent() {
+uint32_t CKrnl2Inter::CountMessage(uint32_t SESSIONCTRL::*counter) {
     if (!m_pSessionCtrl)
         return ERROR_INVALID_HANDLE;
-    __atomic_add_fetch(&m_pSessionCtrl->nMsgSent, 1, __ATOMIC_RELEASE);
+    __atomic_add_fetch(&(m_pSessionCtrl->*counter), 1, __ATOMIC_RELEASE);
     QM_TRACE_INTERNAL(4, "Send / receive counters", "nMsgSent=%u nMsgRead=%u => %s", m_pSessionCtrl->nMsgSent,
                       m_pSessionCtrl->nMsgRead,
                       m_pSessionCtrl->nMsgSent == m_pSessionCtrl->nMsgRead ? "OK" : "going out of sync");
     return ERROR_SUCCESS;
 }
 
-uint32_t CKrnl2Inter::CountMessageRead() {
-    if (!m_pSessionCtrl)
-        return ERROR_INVALID_HANDLE;
-    __atomic_add_fetch(&m_pSessionCtrl->nMsgRead, 1, __ATOMIC_RELEASE);
-    QM_TRACE_INTERNAL(4, "Send / receive counters", "nMsgSent=%u nMsgRead=%u => %s", m_pSessionCtrl->nMsgSent,
-                      m_pSessionCtrl->nMsgRead,
-                      m_pSessionCtrl->nMsgSent == m_pSessionCtrl->nMsgRead ? "OK" : "going out of sync");
-    return ERROR_SUCCESS;
-}
+uint32_t CKrnl2Inter::CountMessageSent() { return CountMessage(&SESSIONCTRL::nMsgSent); }
+
+uint32_t CKrnl2Inter::CountMessageRead() { return CountMessage(&SESSIONCTRL::nMsgRead); }
 
 uint32_t CKrnl2Inter::CountersMessagesSentAndReadReset() {
     if (!m_pSessionCtrl)

@@ -87,6 +87,9 @@ public:
     CSessionData m_sessiondata;
 
 private:
+    // Counts one message on this side of the session-control block.
+    uint32_t CountMessage(uint32_t SESSIONCTRL::*counter);
+
     CTInterface<BROADCASTINFO> m_Connect;
     BROADCASTINFO* m_pInfo = nullptr;
     CIpcFifo m_ResponseFifo;
