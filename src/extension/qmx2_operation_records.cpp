@@ -74,31 +74,23 @@ void CQmx2BackInfo::InitForStart(const char* szPath, const char* szName) {
 // ---- CQmx2ConfigBackInfo ------------------------------------------------
 
 void CQmx2ConfigBackInfo::clear() {
-    CQmx2OperationBase::clear();
-    sDestPath.clear();
-    sDestName.clear();
+    CQmx2BackInfo::clear();
     DebugCodeArea = false;
 }
 
 void CQmx2ConfigBackInfo::ToJson(nlohmann::json& j) const {
-    CQmx2OperationBase::ToJson(j);
-    j[qmx2key::sDestPath] = sDestPath;
-    j[qmx2key::sDestName] = sDestName;
+    CQmx2BackInfo::ToJson(j);
     j[qmx2key::DebugCodeArea] = DebugCodeArea;
 }
 
 void CQmx2ConfigBackInfo::FromJson(const nlohmann::json& j) {
-    CQmx2OperationBase::FromJson(j);
-    ReadKey(j, qmx2key::sDestPath, sDestPath);
-    ReadKey(j, qmx2key::sDestName, sDestName);
+    CQmx2BackInfo::FromJson(j);
     ReadKey(j, qmx2key::DebugCodeArea, DebugCodeArea);
 }
 
 void CQmx2ConfigBackInfo::InitForStart(const char* szPath, const char* szName,
                                        bool fDebugCodeArea) {
-    CQmx2OperationBase::InitForStart(szPath);
-    sDestPath = OrEmpty(szPath);
-    sDestName = OrEmpty(szName);
+    CQmx2BackInfo::InitForStart(szPath, szName);
     DebugCodeArea = fDebugCodeArea;
 }
 

@@ -49,8 +49,8 @@ public:
     std::string sDestName;
 };
 
-// In and out of QMX2_DoConfigurationBackup.
-class CQmx2ConfigBackInfo : public CQmx2OperationBase {
+// In and out of QMX2_DoConfigurationBackup: the backup keys plus one flag.
+class CQmx2ConfigBackInfo : public CQmx2BackInfo {
 public:
     CQmx2ConfigBackInfo() = default;
 
@@ -61,8 +61,6 @@ public:
     void InitForStart(const char* szPath, const char* szName = nullptr,
                       bool fDebugCodeArea = false);
 
-    std::string sDestPath;
-    std::string sDestName;
     bool DebugCodeArea = false;
 };
 
