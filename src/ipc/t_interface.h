@@ -73,7 +73,7 @@ bool CTInterface<T>::Open(const char* szInitFifo, E_IF_TYPE eIfType) {
             if (m_InitFifo.Open(O_NONBLOCK | O_RDWR) != 0) {
                 QM_TRACE_INTERNAL(1, "", "fifo '%s' was created but could not be opened: %s",
                                   m_InitFifo.PathGet(), strerror(errno));
-            } else if (m_pMem.reset(new CIpcSharedMem), !m_pMem->Create(sizeof(T), 0)) {
+            } else if (!(m_pMem = std::make_unique<CIpcSharedMem>())->Create(sizeof(T), 0)) {
                 QM_TRACE_INTERNAL(1, "new CIpcSharedMem failed", "sizeof(T)=%d", static_cast<int>(sizeof(T)));
                 m_pMem.reset();
             } else {
@@ -112,7 +112,7 @@ bool CTInterface<T>::OpenAsClient() {
     QM_TRACE_INTERNAL(4, "", "writing access information");
     // Put the bytes back for the next client.
     m_InitFifo.Write(&m_access, sizeof m_access);
-    m_pMem.reset(new CIpcSharedMem);
+    m_pMem = std::make_unique<CIpcSharedMem>();
     const bool fAttached = m_pMem->Open(m_access.idMem, SHM_RDONLY);
     m_InitFifo.Close();
     if (!fAttached) {
