@@ -78,6 +78,8 @@ public:
 
     static const char* Type2Str(int32_t eState);
     E_IF_TYPE Type() const { return m_Connect.Type(); }
+    int32_t ServerPid() const { return m_Connect.ServerPid(); }
+    const char* ResponseFifoName() const { return m_ResponseFifo.PathGet(); }
     BROADCASTINFO* Info() const { return m_pInfo; }
     // The server's view of the block; null on a client, which attaches it read-only.
     BROADCASTINFO* InfoWritable() const { return Type() == IF_SERVER ? m_pInfo : nullptr; }

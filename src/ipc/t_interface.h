@@ -49,6 +49,8 @@ public:
 
     T* ptr() const { return static_cast<T*>(m_pMem ? m_pMem->PtrGet() : nullptr); }
     E_IF_TYPE Type() const { return m_eType; }
+    // The server's process id as announced (a client's view), or our own on a server.
+    int32_t ServerPid() const { return m_access.pidServer; }
     const char* IfType2Str() const { return ::IfType2Str(m_eType); }
 
 private:

@@ -1,12 +1,15 @@
 // CKrnl2App: the kernel's one application object.
 #pragma once
 
+#include <cstdarg>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 #include "cmdline/qm_cmd_line.h"
 #include "extension/qmx2_module.h"
+#include "ipc/dedure_msg.h"
+#include "ipc/krnl2_inter.h"
 #include "kernel/bup_assessment.h"
 #include "kernel/file_check.h"
 #include "kernel/file_name_patterns.h"
@@ -43,7 +46,33 @@ public:
     int RunCommand();
     void SystemInfoDisplay();
     int RunServer();
+    int RunClient();
     void UsageDisplay();
+
+    // What the machine needs once the server has ended: a reboot, or only a log entry.
+    void ShutdownDecide();
+
+    // Serves at most one recognised job for one front-end, then ends.
+    int TaskLoop();
+    // The job's command line into m_JobCmdInfo and the per-job members.
+    bool JobCommandLineParse(const char* szCmdLine);
+    // Publishes (or, with fClearAll, clears) the module's texts in the announcement block.
+    void BroadcastInfoUpdate(bool fClearAll);
+
+    // Messages to the front-end. A level above the job's threshold is not sent and
+    // counts as success. ClientMsgWait also waits dwTimeout tenths for the acknowledgement.
+    bool ClientMsg(uint32_t dwLevel, E_DEDURE_MSG eType, ...);
+    bool ClientMsgWait(uint32_t dwTimeout, uint32_t dwLevel, E_DEDURE_MSG eType, ...);
+    bool ClientMsgBase(uint32_t dwLevel, E_DEDURE_MSG eType, va_list args);
+    // Progress, status text and part text of the module's current operation.
+    void StateInfoSendToClient(uint32_t dwQmxRet);
+
+    // The jobs the task loop dispatches to.
+    void DoTheConfigurationRestore(bool fCheckAndSelect);
+    void DoTheBiosUpdate();
+    void DoDisplayActionStatus();
+    void DoTheConfigurationBackup();
+    uint32_t ExtLocateAndExecuteSynchronousCommand();
 
     // Per-job members back to their empty state after a job.
     void TaskVarsClean();
@@ -72,7 +101,13 @@ public:
     const CString& BinPath() const { return m_csBinPath; }
     const CString& TempDir() const { return m_csTempDir; }
     CProfile* Profile() const { return m_pProfile.get(); }
+    CKrnl2Inter& Inter() { return m_If; }
+    E_SHUTDOWN ShutDown() const { return m_eShutDown; }
+    void ShutDownSet(E_SHUTDOWN eShutDown) { m_eShutDown = eShutDown; }
+    void LogfileSet(const CString& csLogfile) { m_csLogfile = csLogfile; }
+    const CConfirmFlags& ConfirmFlags() const { return m_confirmflags; }
     int SkipReboot() const { return m_fSkipReboot; }
+    void SkipRebootSet(int fSkip) { m_fSkipReboot = fSkip; }
     const CQmCmdLine& CmdInfo() const { return m_CmdInfo; }
     const CString& Logfile() const { return m_csLogfile; }
     void WrkDirSet(const CString& csDir) { m_csWrkDir = csDir; }
@@ -91,12 +126,16 @@ private:
     // Previous module, load order, directory scan, until a trial does not fail.
     // fStopped: a trial failed for a reason that ends the search at once.
     uint32_t ExtSearch(const CandidateTry& tryOne, bool& fStopped);
+    // One task-loop turn for a request that arrived: the session and its job.
+    // True when the request was a job this kernel carries out.
+    bool RequestServe();
 
     int m_fSkipReboot = 0;
     CFileNamePatterns m_FileNamePatterns;
     CString m_csTempDir;
     CString m_csBinDir;
     CString m_csBinPath;
+    CKrnl2Inter m_If;
     std::unique_ptr<CProfile> m_pProfile;
     E_SHUTDOWN m_eShutDown = SD_NO;
     CQmx2Module m_Qmx;
@@ -111,6 +150,10 @@ private:
     CQmCmdLine m_CmdInfo;
     CQmCmdLine m_JobCmdInfo;
     int m_nClientWaitTimeout = 10;
+    // Published in the announcement block.
+    CString m_csActiveBios;
+    CString m_csSystemInfo;
+    CString m_csMeFirmware;
 };
 
 // "[0]='qmkrnl2'" then "\n[1]='--server'" ...; returns the string's text.

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "kernel/krnl2_app.h"
+#include "support/msc.h"
 #include "support/opus_trace.h"
 
 int CKrnl2App::Run() {
@@ -12,10 +13,59 @@ int CKrnl2App::Run() {
     } else if (m_CmdInfo.OptionExists(eLoadModule) || m_CmdInfo.OptionExists(eVersion)) {
         nRet = RunCommand();
     } else {
-        nRet = RunServer();
+        if (m_CmdInfo.OptionExists(eForceServer)) {
+            m_If.Kill();
+            m_If.ResponseFifoKickOffZombies();
+        }
+        bool fOpen = false;
+        for (int nTry = 0; nTry < 2 && !fOpen; ++nTry) {
+            fOpen = m_If.Open(IF_FREE);
+            if (!fOpen)
+                m_If.Kill();
+        }
+        if (!fOpen) {
+            QM_TRACE_INTERNAL(1, "", "Could not open interface");
+            nRet = 1;
+        } else {
+            if (m_If.Type() == IF_SERVER)
+                nRet = RunServer();
+            else if (m_If.Type() == IF_CLIENT)
+                nRet = RunClient();
+            else
+                QM_TRACE_INTERNAL(1, "", "Interface is missing");
+            ShutdownDecide();
+        }
     }
     QM_TRACE_LEAVE(3, "ret=%d", nRet);
     return nRet;
+}
+
+void CKrnl2App::ShutdownDecide() {
+    switch (m_eShutDown) {
+    case SD_NO:
+        break;
+    case SD_ACTIVATE_CHANGES:
+    case SD_OP_PENDING:
+    case SD_ACTIVATE_CHANGES_COLD_BOOT:
+        if (m_fSkipReboot) {
+            ReportAnEvent(LOG_WARNING, 2047, "");
+        } else {
+            ReportAnEvent(LOG_WARNING, 2037, "");
+            MscShutdown(2, m_JobCmdInfo.OptionExists(eNvramUpdate)
+                               ? "The system is going down because the system configuration data was updated"
+                               : "The system is going down because the system BIOS was flashed with a new BIOS "
+                                 "version");
+        }
+        break;
+    default:
+        QM_TRACE_INTERNAL(1, "", " unknown value for m_eShutDown: %d", static_cast<int>(m_eShutDown));
+        break;
+    }
+}
+
+int CKrnl2App::RunClient() {
+    std::puts("Das ist der Client");
+    return 0;
 }
 
 void CKrnl2App::UsageDisplay() {
@@ -47,13 +97,4 @@ void CKrnl2App::SystemInfoDisplay() {
     std::printf("Active BIOS . . . . . . . : %s\n", m_Qmx.m_OemInfo.sBiosInfo.c_str());
     std::printf("System info . . . . . . . : %s\n", m_Qmx.m_OemInfo.sSystemInfo.c_str());
     std::printf("MeFirmwareVersion . . . . : %s\n", m_Qmx.m_OemInfo.sMeFirmwareVersion.c_str());
-}
-
-int CKrnl2App::RunServer() {
-    QM_TRACE_ENTER(3, "%s", "");
-    // The front-end interface is not part of this build, so it can never be opened.
-    QM_TRACE_INTERNAL(1, "", "Could not open interface");
-    std::fputs("qmkrnl2: the front-end interface is not available in this build\n", stderr);
-    QM_TRACE_LEAVE(3, "fRet=%d", 1);
-    return 1;
 }
