@@ -57,3 +57,62 @@ install_layout() {
 make_board() {  # [make-state options]
     "$QM_SOURCE_DIR/modules/qmxsim/make-state" "$QM_PREFIX/sim" "$@" >/dev/null || fail "make-state"
 }
+
+# ---- sessions through the front-end ----------------------------------------
+QM_FE="$QM_PREFIX/bin/quillmark"
+REQUEST_FIFO=/tmp/158955C3_846D_4F01_84A4_ED2AE14208FC.sync
+RESPONSE_FIFO_BASE=/tmp/DC787BDB_3880_47FC_B905_DDAA308E7031
+
+# Runs quillmark; stdout, stderr and exit code land in $OUT, $ERR, $RC.
+run_fe() {
+    RC=0
+    "$QM_FE" "$@" >"$OUT" 2>"$ERR" </dev/null || RC=$?
+}
+
+# Installed layout, a board, a profile and a kernel trace at level 4.
+fe_setup() {  # [make-state options]
+    install_layout
+    make_board "$@"
+    enable_trace 4
+}
+
+# Waits until the file holds the text; fails after the given seconds.
+wait_for_text() {  # file text seconds what
+    local end=$((SECONDS + $3))
+    until grep -qF -- "$2" "$1" 2>/dev/null; do
+        ((SECONDS < end)) || { [[ -f $1 ]] && tail -20 "$1"; fail "$4: '$2' did not appear"; }
+        sleep 0.05
+    done
+}
+
+# Pid of the running kernel, empty when none.
+kernel_pid() { pgrep -x qmkrnl2 | head -1; }
+
+# Waits until no kernel runs; fails after the given seconds.
+wait_kernel_gone() {  # seconds what
+    local end=$((SECONDS + $1))
+    while [[ -n $(kernel_pid) ]]; do
+        ((SECONDS < end)) || fail "$2: the kernel still runs"
+        sleep 0.05
+    done
+}
+
+# A 32-bit little-endian integer as printf escapes.
+le32() {
+    local v=$(($1 & 0xFFFFFFFF))
+    printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((v & 255)) $(((v >> 8) & 255)) $(((v >> 16) & 255)) $(((v >> 24) & 255))
+}
+
+# Writes a raw job record into the kernel's request FIFO: type only, or a
+# request with command line and process id.
+send_record() {  # type [command-line pid]
+    local bytes
+    bytes=$(le32 "$1")
+    if (($# > 1)); then
+        local n=$((${#2} + 1))
+        bytes+=$(le32 $((4 + n + 4)))$(le32 "$n")
+        bytes+=$(printf '%s' "$2" | od -An -tx1 -v | tr -s ' \n' ' ' | sed 's/ *$//; s/^ */\\x/; s/ /\\x/g')'\x00'
+        bytes+=$(le32 "$3")
+    fi
+    printf '%b' "$bytes" >"$REQUEST_FIFO"
+}

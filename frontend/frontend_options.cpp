@@ -1,0 +1,135 @@
+#include "frontend/frontend_options.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+
+#include "cmdline/option_table.h"
+#include "frontend/frontend_error.h"
+
+namespace {
+
+[[noreturn]] void UsageError(const std::string& csText) { throw CFrontendError(eExitUsage, csText); }
+
+// "--name=value" gives value; "--name value" takes the next argument.
+std::string OptionValue(const std::vector<std::string>& args, size_t& i, const std::string& csName) {
+    const std::string& csArg = args[i];
+    if (csArg.size() > csName.size())
+        return csArg.substr(csName.size() + 1);
+    if (i + 1 >= args.size())
+        UsageError("option '" + csName + "' needs a value");
+    return args[++i];
+}
+
+bool OptionIs(const std::string& csArg, const char* pszName, bool fTakesValue) {
+    const size_t nLen = std::char_traits<char>::length(pszName);
+    if (csArg.compare(0, nLen, pszName) != 0)
+        return false;
+    return csArg.size() == nLen || (fTakesValue && csArg[nLen] == '=');
+}
+
+}  // namespace
+
+CFrontendOptions CFrontendOptions::Parse(const std::vector<std::string>& args) {
+    CFrontendOptions opts;
+    size_t i = 0;
+    for (; i < args.size(); ++i) {
+        const std::string& csArg = args[i];
+        if (csArg == "--") {
+            ++i;
+            break;
+        }
+        if (csArg.compare(0, 2, "--") != 0)
+            break;
+        if (OptionIs(csArg, "--json", false))
+            opts.m_fJson = true;
+        else if (OptionIs(csArg, "--status", false))
+            opts.m_fStatus = true;
+        else if (OptionIs(csArg, "--help", false))
+            opts.m_fHelp = true;
+        else if (OptionIs(csArg, "--version", false))
+            opts.m_fVersion = true;
+        else if (OptionIs(csArg, "--password", false))
+            opts.m_fPassword = true;
+        else if (OptionIs(csArg, "--timeout", true))
+            opts.m_nTimeoutSeconds = TimeoutParse(OptionValue(args, i, "--timeout"));
+        else if (OptionIs(csArg, "--kernel", true)) {
+            opts.m_csKernelPath = OptionValue(args, i, "--kernel");
+            if (opts.m_csKernelPath.empty())
+                UsageError("option '--kernel' needs a path");
+        } else if (IsKernelOption(csArg))
+            break;
+        else
+            UsageError("unknown option '" + csArg + "'");
+    }
+    opts.m_Job.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+
+    if (opts.m_fHelp || opts.m_fVersion)
+        return opts;
+    if (opts.m_fStatus && !opts.m_Job.empty())
+        UsageError("--status takes no job");
+    if (!opts.m_fStatus && opts.m_Job.empty())
+        UsageError("no job given");
+    if (opts.m_fPassword) {
+        if (opts.m_Job.empty())
+            UsageError("--password needs a job");
+        for (const std::string& csJobArg : opts.m_Job)
+            if (IsPasswordSwitch(csJobArg))
+                UsageError("--password cannot be combined with '" + csJobArg + "' in the job");
+    }
+    return opts;
+}
+
+int CFrontendOptions::TimeoutParse(const std::string& csValue) {
+    int nValue = 0;
+    const char* pEnd = csValue.data() + csValue.size();
+    const auto result = std::from_chars(csValue.data(), pEnd, nValue);
+    if (csValue.empty() || result.ec != std::errc() || result.ptr != pEnd || nValue <= 0)
+        UsageError("--timeout needs a positive number of seconds, not '" + csValue + "'");
+    return nValue;
+}
+
+bool CFrontendOptions::IsKernelOption(const std::string& csArg) {
+    if (csArg.empty() || csArg[0] != '-')
+        return false;
+    // The table holds the texts without the first dash and matches them regardless of case.
+    const char* pszText = csArg.c_str() + 1;
+    for (const SQmOptionRow& row : g_QmOptionTable)
+        for (const char* pszRowText : row.apszTexts)
+            if (pszRowText && strcasecmp(pszRowText, pszText) == 0)
+                return true;
+    return false;
+}
+
+bool CFrontendOptions::IsPasswordSwitch(const std::string& csArg) {
+    return strcasecmp(csArg.c_str(), "-pwd") == 0 || strcasecmp(csArg.c_str(), "-pwc") == 0;
+}
+
+std::string CFrontendOptions::QuoteArgument(const std::string& csArg) {
+    if (!csArg.empty() && csArg.find_first_of(" \t\"") == std::string::npos)
+        return csArg;
+    std::string cs = "\"";
+    for (char ch : csArg) {
+        if (ch == '"')
+            cs += '"';
+        cs += ch;
+    }
+    cs += '"';
+    return cs;
+}
+
+std::string CFrontendOptions::CommandLine(const std::string& csWorkDir) const {
+    const bool fOwnDir = std::any_of(m_Job.begin(), m_Job.end(),
+                                     [](const std::string& csArg) { return csArg == "-d" || csArg == "-D"; });
+    std::string cs;
+    if (!csWorkDir.empty() && !fOwnDir)
+        cs = "-d " + QuoteArgument(csWorkDir);
+    for (const std::string& csArg : m_Job) {
+        if (!cs.empty())
+            cs += ' ';
+        cs += QuoteArgument(csArg);
+    }
+    return cs;
+}

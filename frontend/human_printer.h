@@ -1,0 +1,32 @@
+// CHumanPrinter: readable lines; the job's errors and warnings and our own
+// failures on the error stream, everything else on the output stream.
+#pragma once
+
+#include <ostream>
+
+#include "frontend/message_printer.h"
+#include "frontend/progress_view.h"
+
+class CHumanPrinter : public CMessagePrinter {
+public:
+    // fTerminal: out is a terminal, so progress is a bar redrawn in place.
+    CHumanPrinter(std::ostream& out, std::ostream& err, bool fTerminal)
+        : m_out(out), m_err(err), m_progress(out, fTerminal) {}
+
+    void Status(const SKernelStatus& status) override;
+    void Waiting(int pidBusy) override;
+    void Accepted(int pidKernel) override;
+    void Message(const SKernelMessage& msg) override;
+    void Done(int nExitCode) override;
+    void Failure(const std::string& csText, int nExitCode) override;
+
+private:
+    // One line on out or err, after any open progress bar is ended.
+    void Line(std::ostream& stream, const std::string& csText);
+    void CandidateShow(const SKernelMessage& msg);
+    void InfoShow(const SKernelMessage& msg);
+
+    std::ostream& m_out;
+    std::ostream& m_err;
+    CProgressView m_progress;
+};

@@ -1,0 +1,86 @@
+#include "frontend/human_printer.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+SKernelMessage Msg(E_DEDURE_MSG eType, std::vector<std::string> texts, std::vector<int> values = {}) {
+    SKernelMessage msg;
+    msg.eType = eType;
+    msg.Texts = std::move(texts);
+    msg.Values = std::move(values);
+    return msg;
+}
+
+SKernelMessage Progress(int nValue) { return Msg(CDEdureMsg::eProgress, {}, {nValue}); }
+
+struct FrontendHuman : ::testing::Test {
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(FrontendHuman, PlainProgressOnlyOnWholePercentChange) {
+    CHumanPrinter printer(out, err, false);
+    for (int nValue : {0, 49, 99, 5000, 5049, 5099, 5100, -20, 10000, 12000})
+        printer.Message(Progress(nValue));
+    EXPECT_EQ(out.str(), "progress: 0%\nprogress: 50%\nprogress: 51%\nprogress: 0%\nprogress: 100%\n");
+}
+
+TEST_F(FrontendHuman, TerminalBarEndsItsLineBeforeOtherOutput) {
+    CHumanPrinter printer(out, err, true);
+    printer.Message(Progress(5000));
+    printer.Message(Progress(5050));  // same percent: no redraw
+    printer.Message(Msg(CDEdureMsg::eError, {"flash failed"}));
+    printer.Message(Progress(5000));  // same percent, but the bar was pushed away
+    printer.Message(Msg(CDEdureMsg::eAction, {"BIOS update"}));
+    printer.Done(1);
+    EXPECT_EQ(out.str(),
+              "\r[##########          ]  50%\n"
+              "\r[##########          ]  50%\n"
+              "action: BIOS update\n");
+    EXPECT_EQ(err.str(), "error: flash failed\n");
+}
+
+TEST_F(FrontendHuman, OddMessagesNeverCrash) {
+    CHumanPrinter printer(out, err, false);
+    SKernelMessage unknown;
+    unknown.eType = static_cast<E_DEDURE_MSG>(150);
+    unknown.fUnknownType = true;
+    printer.Message(unknown);
+    SKernelMessage bad = Msg(CDEdureMsg::eShutDown, {});
+    bad.fBadRecord = true;
+    printer.Message(bad);
+    printer.Message(Msg(CDEdureMsg::eShutDown, {}, {99}));
+    EXPECT_EQ(out.str(), "message 150\nshutdown: unknown request (99)\n");
+    EXPECT_NE(err.str().find("message 114"), std::string::npos);
+}
+
+TEST_F(FrontendHuman, ModuleInfoIsAnAlignedTable) {
+    CHumanPrinter printer(out, err, false);
+    SKernelMessage msg = Msg(CDEdureMsg::eGetGenericModuleInfo, {});
+    msg.Info.emplace();
+    msg.Info->m_csFirstParameter = "qmxsim";
+    msg.Info->m_Values.emplace("A", "1");
+    msg.Info->m_Values.emplace("LongerKey", "2");
+    printer.Message(msg);
+    EXPECT_EQ(out.str(),
+              "module info: qmxsim\n"
+              "  A         : 1\n"
+              "  LongerKey : 2\n");
+}
+
+TEST_F(FrontendHuman, CandidateLineCarriesNameVersionAndJudgement) {
+    CHumanPrinter printer(out, err, false);
+    SKernelMessage msg = Msg(CDEdureMsg::eCheckFileResult, {});
+    msg.Candidate.emplace();
+    msg.Candidate->m_csName = "x.bup";
+    msg.Candidate->m_csBiosVer = "R1.22";
+    msg.Candidate->m_Usability = CBupUsability::USABILITY_OLDER_VERSION;
+    msg.Candidate->m_Consistency = CBupConsistency::CONSISTENCY_DEMAGED;
+    printer.Message(msg);
+    EXPECT_EQ(out.str(), "candidate: x.bup, BIOS R1.22: older than installed, damaged\n");
+}
+
+}  // namespace

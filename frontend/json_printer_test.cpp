@@ -1,0 +1,89 @@
+#include "frontend/json_printer.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+using json = nlohmann::ordered_json;
+
+namespace {
+
+SKernelMessage TextMessage(E_DEDURE_MSG eType, const std::string& csText) {
+    SKernelMessage msg;
+    msg.eType = eType;
+    msg.Texts = {csText};
+    return msg;
+}
+
+std::vector<json> Lines(const std::string& csOut) {
+    std::vector<json> lines;
+    std::istringstream in(csOut);
+    for (std::string csLine; std::getline(in, csLine);)
+        lines.push_back(json::parse(csLine));  // throws on anything but one JSON value
+    return lines;
+}
+
+// A reader of stdout sees one object per line, whatever the kernel's texts hold.
+TEST(FrontendJson, EveryLineIsOneObjectWhateverTheTexts) {
+    std::ostringstream out;
+    std::ostringstream err;
+    CJsonPrinter printer(out, err);
+    SKernelStatus status;
+    status.nState = CKrnl2Inter::eQmKrnl2Busy;
+    status.pidSession = 77;
+    status.csActiveBios = "bad\xff\xfe bytes";
+    printer.Status(status);
+    printer.Waiting(77);
+    printer.Accepted(42);
+    printer.Message(TextMessage(CDEdureMsg::eInfo, "two\nlines\r\tand \x01 \x1b[31m"));
+    printer.Message(TextMessage(CDEdureMsg::eError, "cut UTF-8 \xc3"));
+    SKernelMessage unknown;
+    unknown.eType = static_cast<E_DEDURE_MSG>(150);
+    unknown.fUnknownType = true;
+    printer.Message(unknown);
+    printer.Done(1);
+    printer.Failure("gone \"away\"\n", 3);
+
+    std::vector<json> lines;
+    ASSERT_NO_THROW(lines = Lines(out.str()));
+    ASSERT_EQ(lines.size(), 8u);
+    for (const json& line : lines)
+        EXPECT_TRUE(line.is_object() && line.contains("event")) << line.dump();
+    EXPECT_EQ(lines[0]["session_pid"], 77);
+    EXPECT_NE(lines[0]["bios"].get<std::string>().find("\xef\xbf\xbd"), std::string::npos) << "replacement char";
+    EXPECT_EQ(lines[3]["text"], "two\nlines\r\tand \x01 \x1b[31m");
+    EXPECT_EQ(lines[5]["code"], 150);
+    EXPECT_EQ(lines[7]["exit_code"], 3);
+    EXPECT_NE(err.str().find("gone"), std::string::npos) << "failures are told on stderr as well";
+}
+
+TEST(FrontendJson, PayloadFieldsByShape) {
+    SKernelMessage progress;
+    progress.eType = CDEdureMsg::eProgress;
+    progress.Values = {12999};
+    json event;
+    CJsonPrinter::PayloadAdd(progress, event);
+    EXPECT_EQ(event["value"], 12999);
+    EXPECT_EQ(event["percent"], 100);
+
+    SKernelMessage info;
+    info.eType = CDEdureMsg::eGetGenericModuleInfo;
+    info.Info.emplace();
+    info.Info->m_csFirstParameter = "first";
+    info.Info->m_Values.emplace("k", "v1");
+    info.Info->m_Values.emplace("k", "v2");
+    event = json::object();
+    CJsonPrinter::PayloadAdd(info, event);
+    EXPECT_EQ(event["info"]["first"], "first");
+    EXPECT_EQ(event["info"]["values"], json::parse(R"([["k","v1"],["k","v2"]])"));
+
+    SKernelMessage bad;
+    bad.eType = CDEdureMsg::eProgress;
+    bad.fBadRecord = true;
+    event = json::object();
+    EXPECT_NO_THROW(CJsonPrinter::PayloadAdd(bad, event)) << "a bad record has no value to work on";
+    EXPECT_EQ(event["bad_record"], true);
+}
+
+}  // namespace

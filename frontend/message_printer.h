@@ -1,0 +1,21 @@
+// CMessagePrinter: how quillmark shows what happens, for people or for programs.
+#pragma once
+
+#include <string>
+
+#include "frontend/kernel_status.h"
+#include "frontend/message_decoder.h"
+
+class CMessagePrinter {
+public:
+    virtual ~CMessagePrinter() = default;
+
+    virtual void Status(const SKernelStatus& status) = 0;
+    // Another front-end's session holds the kernel; told once per wait.
+    virtual void Waiting(int pidBusy) = 0;
+    virtual void Accepted(int pidKernel) = 0;
+    virtual void Message(const SKernelMessage& msg) = 0;
+    virtual void Done(int nExitCode) = 0;
+    // A failure of the front-end itself (not a message of the job).
+    virtual void Failure(const std::string& csText, int nExitCode) = 0;
+};

@@ -1,0 +1,78 @@
+#include "frontend/quillmark_app.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+#include "frontend/frontend_error.h"
+#include "frontend/frontend_options.h"
+#include "frontend/human_printer.h"
+#include "frontend/json_printer.h"
+#include "frontend/kernel_locator.h"
+#include "frontend/password_prompt.h"
+#include "frontend/session_client.h"
+#include "frontend/signal_guard.h"
+#include "frontend/usage_text.h"
+#include "ipc/ipc_fifo.h"
+
+namespace {
+// Empty when it cannot be named; the kernel then uses its own.
+std::string CurrentDirectory() {
+    std::unique_ptr<char, decltype(&std::free)> psz(getcwd(nullptr, 0), &std::free);
+    return psz ? std::string(psz.get()) : std::string();
+}
+}  // namespace
+
+int CQuillmarkApp::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool fTerminal) {
+    // A kernel that goes away while we write to its FIFO must give EPIPE, not end us.
+    IpcSigPipeIgnore();
+    const CSignalGuard signals;
+
+    CFrontendOptions opts;
+    try {
+        opts = CFrontendOptions::Parse(args);
+    } catch (const CFrontendError& e) {
+        // Before the failure we cannot know every option, but a --json ahead of it counts.
+        const auto json = std::find(args.begin(), args.end(), "--json");
+        if (json != args.end() && std::find(args.begin(), json, "--") == json) {
+            CJsonPrinter printer(out, err);
+            printer.Failure(e.what(), e.ExitCode());
+        } else {
+            err << "quillmark: " << e.what() << '\n';
+        }
+        err << "try 'quillmark --help'\n" << std::flush;
+        return e.ExitCode();
+    }
+    if (opts.Help()) {
+        out << UsageText() << std::flush;
+        return eExitOk;
+    }
+    if (opts.Version()) {
+        out << VersionText() << '\n' << std::flush;
+        return eExitOk;
+    }
+
+    std::unique_ptr<CMessagePrinter> pPrinter;
+    if (opts.Json())
+        pPrinter = std::make_unique<CJsonPrinter>(out, err);
+    else
+        pPrinter = std::make_unique<CHumanPrinter>(out, err, fTerminal);
+    try {
+        CKernelLocator locator(opts.KernelPath());
+        CSessionClient client(locator, *pPrinter, opts.TimeoutSeconds());
+        if (opts.Status())
+            return client.Status();
+        std::string csCmdLine = opts.CommandLine(CurrentDirectory());
+        if (opts.Password()) {
+            std::string csPlain = CPasswordPrompt::Read();
+            csCmdLine += CPasswordPrompt::PwcArgument(csPlain);
+            CPasswordPrompt::Wipe(csPlain);
+        }
+        return client.Job(csCmdLine);
+    } catch (const CFrontendError& e) {
+        pPrinter->Failure(e.what(), e.ExitCode());
+        return e.ExitCode();
+    }
+}

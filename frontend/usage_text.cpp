@@ -1,0 +1,38 @@
+#include "frontend/usage_text.h"
+
+const char* UsageText() {
+    return "usage: quillmark [front-end options] JOB...\n"
+           "       quillmark [--json] --status\n"
+           "\n"
+           "Hands JOB, written in the kernel's option language, to the qmkrnl2 kernel\n"
+           "(started when none runs) and shows what the kernel reports while it works.\n"
+           "\n"
+           "Front-end options (before the job; '--' ends them):\n"
+           "  --json             one JSON object per line on standard output\n"
+           "  --status           show the kernel's state, BIOS, system and ME firmware\n"
+           "  --password         ask for the BIOS password and pass it on encrypted\n"
+           "  --timeout SECONDS  wait at most this long for the kernel to accept the job\n"
+           "                     (default 60)\n"
+           "  --kernel PATH      the kernel binary to start when none runs\n"
+           "                     (default: qmkrnl2 beside quillmark, else on PATH)\n"
+           "  --help             show this text\n"
+           "  --version          show the version\n"
+           "\n"
+           "Examples:\n"
+           "  quillmark -at -o /path/update.bup -arb\n"
+           "  quillmark --status\n"
+           "  quillmark --json -ast\n"
+           "\n"
+           "Exit codes:\n"
+           "  0    job done without an error message\n"
+           "  1    the job reported an error (any eError message)\n"
+           "  2    usage error\n"
+           "  3    kernel not reachable, did not accept the job in time, or ended during the session\n"
+           "  4    the kernel found no supporting board module or another error state\n"
+           "  130  interrupted\n"
+           "\n"
+           "SIGINT, SIGTERM and SIGHUP interrupt quillmark: it removes its response FIFO\n"
+           "and ends with 130.\n";
+}
+
+const char* VersionText() { return "quillmark " QM_FRONTEND_VERSION; }

@@ -1,0 +1,40 @@
+# Whole sessions through quillmark: accepted, messages shown, job done, exit code.
+source "$(dirname "$0")/lib.sh"
+fe_setup
+
+run_fe -i
+expect_eq "$RC" 0 "a job that has nothing to do"
+expect_contains "$TRACE_FILE" "Sending acknowledge to client" "the request was accepted"
+expect_contains "$TRACE_FILE" "Info client request, nothing to do" "the job ran"
+expect_contains "$TRACE_FILE" "sending message eJobDone" "the session ended with job done"
+expect_contains "$TRACE_FILE" "Working Directory: '$PWD'" "relative names are the front-end's"
+wait_kernel_gone 5 "a kernel serves one job"
+pass "info job"
+
+run_fe -at -o update.bup -arb
+expect_eq "$RC" 1 "a job that reports an error"
+expect_contains "$ERR" "BIOS update is not available yet" "the error is shown"
+expect_not_contains "$OUT" "not available yet" "errors go to stderr"
+pass "update job answers that it is not available"
+
+run_fe --json -ast
+expect_eq "$RC" 1 "action status in JSON"
+if command -v python3 >/dev/null; then
+    python3 - "$OUT" <<'PY' || fail "JSON output"
+import json, sys
+events = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
+assert all(isinstance(e, dict) for e in events), events
+kinds = [e.get("event") for e in events]
+assert kinds[0] == "accepted" and kinds[-1] == "done", kinds
+assert events[-1]["exit_code"] == 1, events[-1]
+errors = [e for e in events if e.get("event") == "message" and e.get("type") == "eError"]
+assert errors and "not available yet" in errors[0]["text"], events
+PY
+    pass "--json gives one object per line"
+fi
+
+run_fe --status
+expect_eq "$RC" 0 "status"
+expect_contains "$OUT" "1.00" "the active BIOS of the board"
+expect_contains "$OUT" "QMXSIM-X1" "the board"
+pass "--status shows the announcement"
