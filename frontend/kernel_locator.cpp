@@ -26,7 +26,7 @@ extern char** environ;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr auto kLook = std::chrono::milliseconds(50);
+constexpr auto kLook = std::chrono::milliseconds(5);
 constexpr int kStartSeconds = 10;
 constexpr int kAccessBytes = 8;
 
@@ -66,7 +66,7 @@ bool EndedForLackOfModule(int nStatus) {
 
 std::unique_ptr<CKrnl2Inter> CKernelLocator::Attach() {
     CLockFile lock(CLockFile::kPath);
-    if (InitFifoHoldsAccessBytes(10)) {
+    if (InitFifoHoldsAccessBytes(100)) {
         auto pInter = std::make_unique<CKrnl2Inter>();
         if (pInter->Open(IF_FORCE_CLIENT) && Alive(pInter->ServerPid())) {
             QM_TRACE_INTERNAL(3, "", "running kernel found: pid=%d", pInter->ServerPid());

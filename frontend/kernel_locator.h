@@ -30,7 +30,7 @@ public:
 
 private:
     // Whether the init FIFO holds a kernel's access bytes, looking nLooks times
-    // 50 ms apart: another front-end may be between reading and writing them back.
+    // 5 ms apart: another front-end may be between reading and writing them back.
     static bool InitFifoHoldsAccessBytes(int nLooks);
     std::string KernelBinary() const;
     // Starts "<binary> --server" detached; throws when it cannot be spawned.

@@ -24,7 +24,7 @@ CLockFile::CLockFile(const char* pszPath, int nWaitSeconds) {
     while (!(m_fLocked = flock(m_fd, LOCK_EX | LOCK_NB) == 0)) {
         if (errno != EWOULDBLOCK || CSignalGuard::Interrupted() || std::chrono::steady_clock::now() >= deadline)
             break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 

@@ -13,7 +13,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr auto kLook = std::chrono::milliseconds(50);
+constexpr auto kLook = std::chrono::milliseconds(5);
 // A kernel may mark the session as ours only after its acceptance arrived.
 constexpr auto kSessionMarkGrace = std::chrono::seconds(2);
 

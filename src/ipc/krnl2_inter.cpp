@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -14,8 +15,10 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-// Where there is no descriptor to wait on, look this often.
+// Where there is no descriptor to wait on, look at least this often; the first
+// looks come sooner, since the other side usually answers within microseconds.
 constexpr auto kLook = std::chrono::milliseconds(5);
+constexpr auto kFirstLook = std::chrono::microseconds(20);
 
 Clock::time_point DeadlineTenths(uint32_t ulTenths) { return Clock::now() + std::chrono::milliseconds(100) * ulTenths; }
 Clock::time_point DeadlineSeconds(uint32_t ulSeconds) { return Clock::now() + std::chrono::seconds(ulSeconds); }
@@ -23,12 +26,14 @@ Clock::time_point DeadlineSeconds(uint32_t ulSeconds) { return Clock::now() + st
 // Polls cond every few milliseconds until it holds or the deadline has passed.
 template <typename Cond>
 bool WaitFor(Cond cond, Clock::time_point deadline) {
+    Clock::duration pause = kFirstLook;
     for (;;) {
         if (cond())
             return true;
         if (Clock::now() >= deadline)
             return false;
-        std::this_thread::sleep_for(kLook);
+        std::this_thread::sleep_for(pause);
+        pause = std::min<Clock::duration>(pause * 2, kLook);
     }
 }
 

@@ -1,0 +1,119 @@
+// What a session costs: a whole front-end run for a job that does nothing, and
+// one acknowledged message. Uses the product's fixed FIFO names in /tmp, so it
+// runs only inside the sandbox (scripts/bench sets it up).
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "kernel/krnl2_app.h"
+#include "support/msc.h"
+#include "support/opus_trace.h"
+#include "support/win_error.h"
+
+COpusTrace g_Trace("");
+
+extern char** environ;
+
+namespace {
+
+const char* FrontEnd() {
+    const char* psz = std::getenv("QM_FE");
+    return psz ? psz : "/opt/fleetmon/quillmark/bin/quillmark";
+}
+
+int RunQuiet(const char* pszProgram, const char* pszArg) {
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+    char* argv[] = {const_cast<char*>(pszProgram), const_cast<char*>(pszArg), nullptr};
+    pid_t pid = 0;
+    const int nErr = posix_spawn(&pid, pszProgram, &fa, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&fa);
+    if (nErr != 0)
+        return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Front-end start to exit, the kernel started by it; the previous kernel has ended.
+void BM_FrontEndSession(benchmark::State& state) {
+    for (auto _ : state) {
+        if (RunQuiet(FrontEnd(), "-i") != 0) {
+            state.SkipWithError("quillmark -i failed");
+            break;
+        }
+        state.PauseTiming();
+        while (MscFileExists(CKrnl2Inter::s_FifoName))
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FrontEndSession)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+// The reading side of a session in a child process: acknowledges every message until job done.
+void ClientRun() {
+    CKrnl2Inter client;
+    if (!client.Open(IF_FORCE_CLIENT) || !client.ResponseFifo2Prepare(getpid()))
+        _exit(1);
+    client.m_jobdata.m_pidClient = getpid();
+    for (;;) {
+        if (client.SessionDataCheck(10) != ERROR_SUCCESS)
+            continue;
+        client.CountMessageRead();
+        if (client.m_sessiondata.TypeGet() == CDEdureMsg::eJobDone)
+            break;
+    }
+    client.ResponseFifo2Cleanup();
+    _exit(0);
+}
+
+void BM_AcknowledgedMessage(benchmark::State& state) {
+    CKrnl2App app;
+    IpcSigPipeIgnore();
+    if (!app.Inter().Open(IF_FREE) || app.Inter().Type() != IF_SERVER) {
+        state.SkipWithError("could not announce a server");
+        return;
+    }
+    const pid_t child = fork();
+    if (child == 0)
+        ClientRun();
+    app.Inter().InfoWritable()->pidClient = child;
+    bool fOpen = false;
+    for (int i = 0; i < 1000 && !(fOpen = app.Inter().ResponseFifo2Prepare(child)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (!fOpen) {
+        state.SkipWithError("client did not open its FIFO");
+    } else {
+        for (auto _ : state)
+            if (!app.ClientMsgWait(10, 5, CDEdureMsg::eInfo, "a line of job progress text")) {
+                state.SkipWithError("message not acknowledged");
+                break;
+            }
+        app.ClientMsgWait(20, 5, CDEdureMsg::eJobDone);
+    }
+    waitpid(child, nullptr, 0);
+    app.Inter().Kill();
+}
+BENCHMARK(BM_AcknowledgedMessage)->Unit(benchmark::kMicrosecond)->Repetitions(3)->ReportAggregatesOnly(true);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QM_SANDBOX")) {
+        std::fputs("session_bench: run it through scripts/bench, inside the sandbox\n", stderr);
+        return 2;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
