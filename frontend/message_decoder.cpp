@@ -7,31 +7,19 @@ SKernelMessage CMessageDecoder::Decode(CSessionData& record) {
     SKernelMessage msg;
     msg.eType = record.TypeGet();
     bool fOk = true;
-    switch (msg.eType) {
-    case CDEdureMsg::eEmpty:
-    case CDEdureMsg::eJobDone:
+    switch (CDEdureMsg::PayloadOf(msg.eType)) {
+    case CDEdureMsg::ePayloadNone:
         break;
-    case CDEdureMsg::eError:
-    case CDEdureMsg::eWarning:
-    case CDEdureMsg::eInfo:
-    case CDEdureMsg::eFileName:
-    case CDEdureMsg::eAction:
-    case CDEdureMsg::eActionPart:
-    case CDEdureMsg::eBiosCurrentVersion:
-    case CDEdureMsg::eBiosFlashedVersion:
-    case CDEdureMsg::eBiosFileVersion:
-    case CDEdureMsg::eSystem:
-    case CDEdureMsg::eUpdateArea:
+    case CDEdureMsg::ePayloadText:
         fOk = DecodeTexts(record, 1, msg);
         break;
-    case CDEdureMsg::eProgress:
-    case CDEdureMsg::eShutDown:
+    case CDEdureMsg::ePayloadInt:
         fOk = DecodeValues(record, 1, msg);
         break;
-    case CDEdureMsg::ePasswordRequ:
+    case CDEdureMsg::ePayloadPasswordRequ:
         fOk = DecodeTexts(record, 3, msg) && DecodeValues(record, 2, msg);
         break;
-    case CDEdureMsg::eCheckFileResult: {
+    case CDEdureMsg::ePayloadCheckFileResult: {
         CBupAssessment assessment;
         fOk = CheckFileResultPop(record, assessment);
         if (fOk) {
@@ -40,7 +28,7 @@ SKernelMessage CMessageDecoder::Decode(CSessionData& record) {
         }
         break;
     }
-    case CDEdureMsg::eCheckFileResultEx: {
+    case CDEdureMsg::ePayloadCheckFileResultEx: {
         CBupAssessmentEx assessment;
         fOk = CheckFileResultExPop(record, assessment);
         if (fOk) {
@@ -49,10 +37,7 @@ SKernelMessage CMessageDecoder::Decode(CSessionData& record) {
         }
         break;
     }
-    case CDEdureMsg::eDetailInfo:
-    case CDEdureMsg::eMicroCodeInfo:
-    case CDEdureMsg::eListBupInfo:
-    case CDEdureMsg::eGetGenericModuleInfo: {
+    case CDEdureMsg::ePayloadObject: {
         CBfMsgGetGenericModuleInfo info;
         fOk = info.FromParamQueue(record);
         if (fOk) {
@@ -61,7 +46,7 @@ SKernelMessage CMessageDecoder::Decode(CSessionData& record) {
         }
         break;
     }
-    default:
+    case CDEdureMsg::ePayloadUnknown:
         msg.fUnknownType = true;
         break;
     }

@@ -39,3 +39,31 @@ const char* CDEdureMsg::ToString(E_DEDURE_MSG eMsg) {
 bool CDEdureMsg::HasSessionPayload(E_DEDURE_MSG eMsg) {
     return (eMsg >= eError && eMsg <= eSystem) || (eMsg >= eShutDown && eMsg <= eUpdateArea);
 }
+
+CDEdureMsg::E_PAYLOAD CDEdureMsg::PayloadOf(E_DEDURE_MSG eMsg) {
+    switch (eMsg) {
+    case eEmpty:
+    case eJobDone: return ePayloadNone;
+    case eError:
+    case eWarning:
+    case eInfo:
+    case eFileName:
+    case eAction:
+    case eActionPart:
+    case eBiosCurrentVersion:
+    case eBiosFlashedVersion:
+    case eBiosFileVersion:
+    case eSystem:
+    case eUpdateArea: return ePayloadText;
+    case eProgress:
+    case eShutDown: return ePayloadInt;
+    case ePasswordRequ: return ePayloadPasswordRequ;
+    case eCheckFileResult: return ePayloadCheckFileResult;
+    case eCheckFileResultEx: return ePayloadCheckFileResultEx;
+    case eDetailInfo:
+    case eMicroCodeInfo:
+    case eListBupInfo:
+    case eGetGenericModuleInfo: return ePayloadObject;
+    default: return ePayloadUnknown;
+    }
+}

@@ -42,6 +42,19 @@ public:
     static const char* ToString(E_DEDURE_MSG eMsg);
     // Whether a session record of this type carries a size word and payload.
     static bool HasSessionPayload(E_DEDURE_MSG eMsg);
+
+    // The parameters a session message carries; sender and readers share it.
+    enum E_PAYLOAD {
+        ePayloadNone,  // eEmpty, eJobDone
+        ePayloadText,  // one string
+        ePayloadInt,  // one integer
+        ePayloadPasswordRequ,  // three strings, two integers
+        ePayloadCheckFileResult,
+        ePayloadCheckFileResultEx,
+        ePayloadObject,  // written by a message object
+        ePayloadUnknown,  // no message of this type is built
+    };
+    static E_PAYLOAD PayloadOf(E_DEDURE_MSG eMsg);
 };
 
 using E_DEDURE_MSG = CDEdureMsg::E_DEDURE_MSG;

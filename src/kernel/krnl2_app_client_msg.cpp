@@ -7,31 +7,6 @@
 #include "support/opus_trace.h"
 #include "support/win_error.h"
 
-namespace {
-
-bool IsTextMessage(E_DEDURE_MSG eType) {
-    switch (eType) {
-    case CDEdureMsg::eError:
-    case CDEdureMsg::eWarning:
-    case CDEdureMsg::eInfo:
-    case CDEdureMsg::eFileName:
-    case CDEdureMsg::eAction:
-    case CDEdureMsg::eActionPart:
-    case CDEdureMsg::eBiosCurrentVersion:
-    case CDEdureMsg::eBiosFlashedVersion:
-    case CDEdureMsg::eBiosFileVersion:
-    case CDEdureMsg::eSystem:
-    case CDEdureMsg::eUpdateArea: return true;
-    default: return false;
-    }
-}
-
-bool IsObjectMessage(E_DEDURE_MSG eType) {
-    return eType >= CDEdureMsg::eDetailInfo && eType <= CDEdureMsg::eGetGenericModuleInfo;
-}
-
-}  // namespace
-
 bool CKrnl2App::ClientMsg(uint32_t dwLevel, E_DEDURE_MSG eType, ...) {
     if (dwLevel <= static_cast<uint32_t>(m_JobCmdInfo.m_ClientMsgLevel))
         m_If.CountMessageSent();
@@ -85,20 +60,21 @@ bool CKrnl2App::ClientMsgBase(uint32_t dwLevel, E_DEDURE_MSG eType, va_list args
     msg.TypeSet(eType);
     msg.ResetContent();
 
+    const CDEdureMsg::E_PAYLOAD ePayload = CDEdureMsg::PayloadOf(eType);
     bool fBuilt = true;
-    if (eType == CDEdureMsg::eEmpty || eType == CDEdureMsg::eJobDone) {
+    if (ePayload == CDEdureMsg::ePayloadNone) {
         QM_TRACE_INTERNAL(4, "", "sending message %s through '%s'", pszType, pszFifo);
-    } else if (IsTextMessage(eType)) {
+    } else if (ePayload == CDEdureMsg::ePayloadText) {
         const char* psz = va_arg(args, const char*);
         if (!psz)
             psz = "invalid <null> parameter";
         QM_TRACE_INTERNAL(4, "", "sending message %s through '%s', parameter='%s'", pszType, pszFifo, psz);
         fBuilt = msg.PushBack(psz);
-    } else if (eType == CDEdureMsg::eProgress || eType == CDEdureMsg::eShutDown) {
+    } else if (ePayload == CDEdureMsg::ePayloadInt) {
         const int n = va_arg(args, int);
         QM_TRACE_INTERNAL(4, "", "sending message %s through '%s', parameter=%d", pszType, pszFifo, n);
         fBuilt = msg.PushBack(n);
-    } else if (eType == CDEdureMsg::ePasswordRequ) {
+    } else if (ePayload == CDEdureMsg::ePayloadPasswordRequ) {
         QM_TRACE_INTERNAL(4, "", "sending message %s through '%s'", pszType, pszFifo);
         for (int i = 0; i < 3 && fBuilt; ++i) {
             const char* psz = va_arg(args, const char*);
@@ -108,8 +84,8 @@ bool CKrnl2App::ClientMsgBase(uint32_t dwLevel, E_DEDURE_MSG eType, va_list args
             fBuilt = msg.PushBack(va_arg(args, int));
         if (!fBuilt)
             QM_TRACE_INTERNAL(1, "", "error on m_If.m_sessiondata.ToFifo (ePasswordRequ)");
-    } else if (eType == CDEdureMsg::eCheckFileResult || eType == CDEdureMsg::eCheckFileResultEx) {
-        const bool fEx = eType == CDEdureMsg::eCheckFileResultEx;
+    } else if (ePayload == CDEdureMsg::ePayloadCheckFileResult || ePayload == CDEdureMsg::ePayloadCheckFileResultEx) {
+        const bool fEx = ePayload == CDEdureMsg::ePayloadCheckFileResultEx;
         const CBupAssessmentEx* pEx = fEx ? va_arg(args, const CBupAssessmentEx*) : nullptr;
         const CBupAssessment* pA = fEx ? pEx : va_arg(args, const CBupAssessment*);
         if (!pA) {
@@ -119,7 +95,7 @@ bool CKrnl2App::ClientMsgBase(uint32_t dwLevel, E_DEDURE_MSG eType, va_list args
         QM_TRACE_INTERNAL(4, "", "sending message %s through '%s', csName='%s', csBiosVer='%s'", pszType, pszFifo,
                           pA->Name().c_str(), pA->BiosVer().c_str());
         fBuilt = fEx ? CheckFileResultExPush(msg, *pEx) : CheckFileResultPush(msg, *pA);
-    } else if (IsObjectMessage(eType)) {
+    } else if (ePayload == CDEdureMsg::ePayloadObject) {
         const CBfMsgBase* pObj = va_arg(args, const CBfMsgBase*);
         if (!pObj) {
             QM_TRACE_INTERNAL(1, "", "Invalid <null> parameter for eDetailInfo, eMicroCodeInfo, eListBupInfo, "
@@ -137,10 +113,10 @@ bool CKrnl2App::ClientMsgBase(uint32_t dwLevel, E_DEDURE_MSG eType, va_list args
     if (ulStatus == ERROR_SUCCESS)
         return true;
     QM_TRACE_INTERNAL(1, "m_If.m_sessiondata.ToFifo failed", "error='%s'", MscLastErr2Str(ulStatus));
-    if (IsTextMessage(eType))
+    if (ePayload == CDEdureMsg::ePayloadText)
         QM_TRACE_INTERNAL(1, "", "error on m_If.m_sessiondata.ToFifo #1 %d, '%s'", static_cast<int>(ulStatus),
                           MscLastErr2Str(ulStatus));
-    else if (eType == CDEdureMsg::eProgress || eType == CDEdureMsg::eShutDown)
+    else if (ePayload == CDEdureMsg::ePayloadInt)
         QM_TRACE_INTERNAL(1, "", "error on m_If.m_sessiondata.ToFifo (eProgress, eShutDown)");
     return false;
 }
