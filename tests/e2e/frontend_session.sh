@@ -33,6 +33,17 @@ PY
     pass "--json gives one object per line"
 fi
 
+# A password read by the front-end reaches the kernel encrypted and is decoded there.
+enable_trace 6
+RC=0
+printf 'Sup3r secret\n' | "$QM_FE" --password -at -o update.bup >"$OUT" 2>"$ERR" || RC=$?
+expect_eq "$RC" 1 "update job with a password"
+expect_contains "$TRACE_FILE" "fPwc=true" "the password arrived encrypted"
+expect_contains "$TRACE_FILE" "fPwd=true, len(pwd)=12" "and was decoded to its plain length"
+expect_not_contains "$TRACE_FILE" "Sup3r" "the password never reaches the trace"
+pass "--password"
+
+wait_kernel_gone 5 "the password job ended its kernel"
 run_fe --status
 expect_eq "$RC" 0 "status"
 expect_contains "$OUT" "1.00" "the active BIOS of the board"
