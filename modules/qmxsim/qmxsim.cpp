@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "check_bup_info.h"
 #include "message_text.h"
 #include "quillmark/qmx2.h"
 #include "state.h"
@@ -58,26 +59,6 @@ json ModuleInfo(const BoardState& b) {
     info[qmx2key::sCodeName] = b.code_name;
     info[qmx2key::sBuildDate] = b.bios_build_date;
     return info;
-}
-
-// A complete verdict that allows nothing. The caller reads every key of it, so
-// a refusal must still carry them all or an older verdict would survive there.
-json RefusedVerdict() {
-    json v = json::object();
-    for (const char* key :
-         {qmx2key::fBiosUpdate, qmx2key::fNvramUpdate, qmx2key::fRebootForBiosUpdate,
-          qmx2key::fRebootForNvramUpdate, qmx2key::fNvramCrossUpdateSupported, qmx2key::fDebugCodeArea,
-          qmx2key::fLogoArea, qmx2key::fSystemDataArea, qmx2key::fPasswordArea, qmx2key::fSetupSettingsArea,
-          qmx2key::fBootOrderVariablesArea, qmx2key::fSkipBiosCompare})
-        v[key] = false;
-    v[qmx2key::sBiosInfo] = "";
-    v[qmx2key::sSystemInfo] = "";
-    v[qmx2key::LowestPowerState] = "BUPINFO_POWER_INVALID";
-    v[qmx2key::PowerStatesAfterBiosUpdate] = "BUPINFO_POWER_INVALID";
-    v[qmx2key::PowerStatesAfterNvramUpdate] = "BUPINFO_POWER_INVALID";
-    v[qmx2key::Usability] = "USABILITY_INCOMPATIBLE_VERSION";
-    v[qmx2key::Consistency] = "CONSISTENCY_UNKNOWN_OR_INVALID";
-    return v;
 }
 
 }  // namespace
@@ -140,10 +121,19 @@ QMXSIM_EXPORT uint32_t QMX2_GetMessageText(uint32_t status, char* buffer) {
     }
 }
 
-QMXSIM_EXPORT uint32_t QMX2_CheckBupInfo(const uint8_t* /*data*/, uint32_t /*size*/, std::string& reply) {
+// The board is read afresh, as its BIOS version may have changed since install.
+QMXSIM_EXPORT uint32_t QMX2_CheckBupInfo(const uint8_t* data, uint32_t size, std::string& reply) {
     return Guarded(QMX2_OP_CHECK_BUP_INFO, [&]() -> uint32_t {
-        reply = RefusedVerdict().dump(4);
-        return Error(QMX2_OP_CHECK_BUP_INFO, QMX2_REASON_NOT_IMPLEMENTED);
+        // Every refusal still answers with a whole verdict.
+        reply = qmxsim::RefusedVerdictText();
+        if (!g_module.installed) return Error(QMX2_OP_CHECK_BUP_INFO, QMX2_REASON_MODULE_NOT_INSTALLED);
+        if (!data && size != 0) return Error(QMX2_OP_CHECK_BUP_INFO, QMX2_REASON_INVALID_PARAMETERS);
+        BoardState board;
+        LoadResult r = qmxsim::LoadBoard(g_module.state_dir, board);
+        if (r != LoadResult::kOk) return Error(QMX2_OP_CHECK_BUP_INFO, LoadFailure(r));
+        if (board.faults.check_refuse_reason != 0)
+            return Error(QMX2_OP_CHECK_BUP_INFO, board.faults.check_refuse_reason);
+        return qmxsim::CheckPackage(board, data, size, reply);
     });
 }
 

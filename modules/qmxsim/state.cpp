@@ -137,10 +137,12 @@ void FromJson(const json& j, BoardState& b) {
     const json& caps = Section(j, "capabilities");
     for (const auto& [key, flag] : kCapabilityFields) Read(caps, key, b.capabilities.*flag);
     Read(j, "require_root", b.require_root);
+    Read(j, "secure_platform", b.secure_platform);
     Read(j, "bios_password", b.bios_password);
 
     const json& faults = Section(j, "faults");
     ReadUnsigned(faults, "install_refuse_reason", 0, 0xFF, b.faults.install_refuse_reason);
+    ReadUnsigned(faults, "check_refuse_reason", 0, 0xFF, b.faults.check_refuse_reason);
     Read(faults, "fail_at_step", b.faults.fail_at_step);
     ReadUnsigned(faults, "fail_reason", 1, 0xFF, b.faults.fail_reason);
     Read(faults, "cancel", b.faults.cancel);

@@ -41,6 +41,7 @@ enum class EndWith { kDone, kColdBoot, kPending };
 // Switches that make the board misbehave on purpose, for tests and demos.
 struct Faults {
     uint32_t install_refuse_reason = 0;   // 0: install normally
+    uint32_t check_refuse_reason = 0;     // 0: judge packages normally
     std::optional<int32_t> fail_at_step;  // iSeq at which an operation fails
     uint32_t fail_reason = QMX2_REASON_INTERNAL;
     bool cancel = false;                  // operations end with QMX2_SEQ_CANCELLED
@@ -64,6 +65,7 @@ struct BoardState {
     std::string bios_interface_version;
     Capabilities capabilities;
     bool require_root = false;
+    bool secure_platform = true;  // packages that ask for one are refused otherwise
     std::string bios_password;  // empty: the BIOS has no password
     Faults faults;
     LastAction last_action;
