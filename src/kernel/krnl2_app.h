@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "cmdline/qm_cmd_line.h"
 #include "extension/qmx2_module.h"
@@ -14,9 +15,14 @@
 #include "kernel/file_check.h"
 #include "kernel/file_name_patterns.h"
 #include "kernel/shutdown.h"
+#include "support/mem_blk.h"
 #include "support/profile.h"
 #include "support/str_array.h"
 #include "support/string_type.h"
+#include "support/time_type.h"
+
+class CBupArchive;
+class CBupInfo;
 
 class CKrnl2App {
 public:
@@ -66,6 +72,33 @@ public:
     bool ClientMsgBase(uint32_t dwLevel, E_DEDURE_MSG eType, va_list args);
     // Progress, status text and part text of the module's current operation.
     void StateInfoSendToClient(uint32_t dwQmxRet);
+
+    // The package description member of an archive, its bytes and its time stamp.
+    bool ArcBupInfoGet(const char* pszMember, CBupArchive& arc, CMemBlk& buf, CTime& time);
+    bool BupInfoXmlLoad(CBupArchive& arc, CString& csText);
+
+    // Candidate files in a directory, judged by the module; accepted ones are
+    // appended to arResult. The code says why nothing was accepted.
+    E_FILE_CHECK UpdateFilesFindAndCheck(const char* pszDir, const char* pszPattern,
+                                         std::vector<CBupAssessmentEx>& arResult);
+    E_FILE_CHECK UpdateFilesCheckSingles(const char* pszDir, const std::vector<CString>& arPrimary,
+                                         std::vector<CBupAssessmentEx>& arResult, bool fSilent, bool fBupInfo);
+    E_FILE_CHECK ConfigurationFilesFindAndCheck(const char* pszDir, const char* pszPattern,
+                                                std::vector<CBupAssessmentEx>& arResult);
+    E_FILE_CHECK ConfigurationFilesCheckSingles(const char* pszDir, const std::vector<CString>& arPrimary,
+                                                std::vector<CBupAssessmentEx>& arResult, bool fSilent);
+
+    // The best candidate: best usability group first, then the newest build.
+    E_FILE_CHECK UpdateFileSelect(const char* pszDir, std::vector<CBupAssessmentEx>& arCandidates,
+                                  CBupAssessmentEx& selected);
+    E_FILE_CHECK ConfigurationFileSelect(const char* pszDir, std::vector<CBupAssessmentEx>& arCandidates,
+                                         CBupAssessmentEx& selected);
+    // The areas the job names must all be in the candidate.
+    bool checkCommandlineParametersAgainstBupAssessmentUsageFlags(const CBupAssessmentEx& candidate);
+    // Every candidate to the log and the front-end.
+    void FileResultReport(std::vector<CBupAssessmentEx>& arCandidates);
+    // Confirmations the job has already given are no longer asked for.
+    void FileResultKillConfirmFlags(std::vector<CBupAssessmentEx>& arCandidates, const CConfirmFlags& flags);
 
     // The jobs the task loop dispatches to.
     void DoTheConfigurationRestore(bool fCheckAndSelect);
@@ -126,6 +159,15 @@ private:
     // Previous module, load order, directory scan, until a trial does not fail.
     // fStopped: a trial failed for a reason that ends the search at once.
     uint32_t ExtSearch(const CandidateTry& tryOne, bool& fStopped);
+    struct SCandidateKind;
+    E_FILE_CHECK FilesFindAndCheck(const SCandidateKind& kind, const char* pszDir, const char* pszPattern,
+                                   std::vector<CBupAssessmentEx>& arResult);
+    E_FILE_CHECK CandidatesCheck(const SCandidateKind& kind, const char* pszDir,
+                                 const std::vector<CString>& arPrimary, std::vector<CBupAssessmentEx>& arResult,
+                                 bool fSilent);
+    E_FILE_CHECK FileSelect(bool fConfiguration, const char* pszDir, std::vector<CBupAssessmentEx>& arCandidates,
+                            CBupAssessmentEx& selected);
+
     // One task-loop turn for a request that arrived: the session and its job.
     // True when the request was a job this kernel carries out.
     bool RequestServe();
@@ -155,6 +197,11 @@ private:
     CString m_csSystemInfo;
     CString m_csMeFirmware;
 };
+
+// Appends <parent><name>value</name></parent> as the last child of the document's
+// root and replaces the block's text by the rewritten document.
+void AppendToken(CBupInfo& bupinfo, CMemBlk& block, const char* pszParent, const char* pszName,
+                 const char* pszValue);
 
 // "[0]='qmkrnl2'" then "\n[1]='--server'" ...; returns the string's text.
 const char* CommandLineParameters2Str(int argc, char** argv, CString& out);
