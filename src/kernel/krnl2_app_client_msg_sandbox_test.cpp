@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "ipc/bf_msg_get_generic_module_info.h"
 #include "ipc/check_file_result.h"
 #include "kernel/krnl2_app.h"
+#include "support/pipe_child.h"
 #include "support/win_error.h"
 #include "test_helpers.h"
 
@@ -172,4 +177,47 @@ TEST_F(SandboxClientMsg, AnnouncementStringsAndTheirOffsets) {
     app.BroadcastInfoUpdate(true);
     EXPECT_EQ(pInfo->offSystemInfo, 52);
     EXPECT_EQ(pInfo->offMeFirmware, 52);
+}
+
+TEST_F(SandboxClientMsg, TheScanTellsTheFrontEndAboutEachCandidate) {
+    TempDir state, dir;
+    state.write("board.json", R"({"board":"X1","bios_version":"2.05"})");
+    setenv("QMXSIM_STATE", state.path().c_str(), 1);
+    app.Qmx().BinaryPathSet(QMXSIM_SO);
+    ASSERT_EQ(app.Qmx().Install(), 0u);
+    for (const char* board : {"X1", "Y1"}) {
+        CPipeChild maker({QMXSIM_MAKE_PACKAGE, dir.file(std::string(board) + ".bup"), "--board", board, "--bios", "2.06"});
+        while (maker.LineGet()) {
+        }
+        ASSERT_EQ(maker.Unload(), 0);
+    }
+    // A front-end that acknowledges every message and notes what it got.
+    std::vector<std::string> got;
+    std::atomic<bool> fDone{false};
+    std::thread reader([&] {
+        while (!fDone) {
+            if (client.SessionDataCheck(1) != ERROR_SUCCESS)
+                continue;
+            client.CountMessageRead();
+            CString cs;
+            const E_DEDURE_MSG e = client.m_sessiondata.TypeGet();
+            got.push_back(CDEdureMsg::ToString(e) +
+                          std::string(e == CDEdureMsg::eEmpty || !client.m_sessiondata.PopFront(cs) ? "" : " " + cs.str()));
+        }
+    });
+    std::vector<CBupAssessmentEx> results;
+    EXPECT_EQ(app.UpdateFilesCheckSingles(dir.path().c_str(), {"X1.bup", "Y1.bup", "none.bup"}, results, false, false),
+              FC_VALID);
+    app.FileResultReport(results);
+    while (app.Inter().ResponseAckWait(0) != ERROR_SUCCESS)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    fDone = true;
+    reader.join();
+    app.Qmx().Uninstall();
+    unsetenv("QMXSIM_STATE");
+    const std::vector<std::string> expected = {"eFileName X1.bup", "eBiosFileVersion 2.06", "eEmpty",
+                                               "eFileName Y1.bup", "eEmpty", "eCheckFileResult"};
+    ASSERT_EQ(got.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(got[i].substr(0, expected[i].size()), expected[i]) << i;
 }
