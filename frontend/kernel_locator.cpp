@@ -78,7 +78,7 @@ std::unique_ptr<CKrnl2Inter> CKernelLocator::Attach() {
 
     const pid_t pid = Spawn();
     const auto deadline = Clock::now() + std::chrono::seconds(kStartSeconds);
-    while (!InitFifoHoldsAccessBytes(1)) {
+    for (;;) {
         CSignalGuard::ThrowIfInterrupted();
         ReapChildren();
         const auto ended = m_Ended.find(pid);
@@ -86,16 +86,19 @@ std::unique_ptr<CKrnl2Inter> CKernelLocator::Attach() {
             throw CFrontendError(eExitKernelState, "no board module supports this machine");
         if (ended != m_Ended.end())
             throw CFrontendError(eExitKernel, "the kernel could not be started: " + WaitStatusText(ended->second));
+        // The bytes may still be those of a kernel that is going away; only
+        // the announcement of the one just started counts.
+        if (InitFifoHoldsAccessBytes(1)) {
+            auto pInter = std::make_unique<CKrnl2Inter>();
+            if (pInter->Open(IF_FORCE_CLIENT) && pInter->ServerPid() == pid)
+                return pInter;
+        }
         if (Clock::now() >= deadline)
             throw CFrontendError(eExitKernel, "the kernel (process " + std::to_string(pid) +
-                                                  ") did not open its interface within " +
+                                                  ") did not announce itself within " +
                                                   std::to_string(kStartSeconds) + " s");
         std::this_thread::sleep_for(kLook);
     }
-    auto pInter = std::make_unique<CKrnl2Inter>();
-    if (!pInter->Open(IF_FORCE_CLIENT))
-        throw CFrontendError(eExitKernel, "cannot attach to the announcement of the kernel just started");
-    return pInter;
 }
 
 SKernelStatus CKernelLocator::AnnouncementWait(const CKrnl2Inter& inter, int nSeconds) {
