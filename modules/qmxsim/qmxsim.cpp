@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "check_bup_info.h"
+#include "generic_info.h"
 #include "message_text.h"
 #include "quillmark/qmx2.h"
 #include "state.h"
@@ -153,8 +154,15 @@ QMXSIM_EXPORT uint32_t QMX2_DoConfigurationBackup(std::string& /*record*/) {
     return Error(QMX2_OP_GENERIC, QMX2_REASON_NOT_IMPLEMENTED);
 }
 
-QMXSIM_EXPORT uint32_t QMX2_GetGenericModuleInfo(std::string& /*record*/) {
-    return Error(QMX2_OP_GENERIC, QMX2_REASON_NOT_IMPLEMENTED);
+QMXSIM_EXPORT uint32_t QMX2_GetGenericModuleInfo(std::string& record) {
+    return Guarded(QMX2_OP_GENERIC, [&]() -> uint32_t {
+        if (!g_module.installed) return Error(QMX2_OP_GENERIC, QMX2_REASON_MODULE_NOT_INSTALLED);
+        BoardState board;
+        LoadResult r = qmxsim::LoadBoard(g_module.state_dir, board);
+        if (r != LoadResult::kOk) return Error(QMX2_OP_GENERIC, LoadFailure(r));
+        const uint32_t reason = qmxsim::GenericInfoAnswer(board, record);
+        return reason == 0 ? 0 : Error(QMX2_OP_GENERIC, reason);
+    });
 }
 
 QMXSIM_EXPORT uint32_t QMX2_DoMakeCombinedArchive(std::string& /*record*/) {
