@@ -100,6 +100,15 @@ public:
     // Confirmations the job has already given are no longer asked for.
     void FileResultKillConfirmFlags(std::vector<CBupAssessmentEx>& arCandidates, const CConfirmFlags& flags);
 
+    // Confirmations given on the job's command line; a request for missing ones
+    // (false, with an error to the front-end, when any is missing).
+    void ConfirmationsFromCmdLine(CConfirmFlags& flags);
+    bool ConfirmationsRequest(const CConfirmFlags& missing);
+    // Whether the power states the module needs are all allowed; changes nothing.
+    bool PowerStatesSet(uint32_t dwStates, int fAfterUpdate);
+    // Packs the module's backup directory into the current archive.
+    bool DoTheNvuxAddFiles(const char* pszDirectory);
+
     // The jobs the task loop dispatches to.
     void DoTheConfigurationRestore(bool fCheckAndSelect);
     void DoTheBiosUpdate();

@@ -17,11 +17,6 @@ void CKrnl2App::DoTheBiosUpdate() {
     ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, (CString("BIOS update") + kNotYet).c_str());
 }
 
-void CKrnl2App::DoTheConfigurationBackup() {
-    QM_TRACE_ENTER(3, "%s", "");
-    ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, (CString("Configuration backup") + kNotYet).c_str());
-}
-
 uint32_t CKrnl2App::ExtLocateAndExecuteSynchronousCommand() {
     QM_TRACE_ENTER(3, "%s", "");
     ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, (CString("Combined archive creation") + kNotYet).c_str());

@@ -1,0 +1,188 @@
+// The configuration backup job: the module writes the configuration into a
+// transfer directory, the kernel packs it into a .nvux archive.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "bupinfo/bup_archive.h"
+#include "kernel/krnl2_app.h"
+#include "support/msc.h"
+#include "support/opus_trace.h"
+#include "support/str_array.h"
+#include "support/win_error.h"
+
+namespace {
+
+// Whether an executable zip is on the search path; no shell is asked.
+bool ZipOnPath() {
+    const char* pszPath = std::getenv("PATH");
+    CString csPath = pszPath ? pszPath : "";
+    int nPos = 0;
+    for (;;) {
+        const CString csDir = csPath.Tokenize(":", nPos);
+        if (nPos < 0)
+            return false;
+        CString csZip;
+        csZip.Format("%s/zip", csDir.IsEmpty() ? "." : csDir.c_str());
+        struct stat st {};
+        if (stat(csZip, &st) == 0 && S_ISREG(st.st_mode) && access(csZip, X_OK) == 0)
+            return true;
+    }
+}
+
+bool Failed(uint32_t ulStatus) { return Qmx2Failed(ulStatus); }
+
+}  // namespace
+
+void CKrnl2App::DoTheConfigurationBackup() {
+    QM_TRACE_ENTER(3, "%s", "--------------------------------------------------------------------------------");
+    if (!ZipOnPath()) {
+        QM_TRACE_INTERNAL(1, "", "zip utility not found");
+        ClientMsg(10, CDEdureMsg::eError,
+                  "The zip utility was not found and is needed to do a BIOS archive. Please install the zip utility.");
+        return;
+    }
+    if (!m_Qmx.m_OemInfo.fConfigurationBackup) {
+        QM_TRACE_INTERNAL(1, "", "module does not support configuration backup");
+        ReportAnEvent(LOG_ERROR, 2060, "");
+        ClientMsg(10, CDEdureMsg::eError, "Archiving system configuration not supported");
+        return;
+    }
+    if (m_JobCmdInfo.OptionExists(eWorkingDirectory)) {
+        m_csWrkDir = m_JobCmdInfo.m_csWrkDir;
+        m_csWrkDir.TrimRight('/');
+    }
+    if (!ConfigurationArchiveFileNamePrepare()) {
+        QM_TRACE_INTERNAL(1, "", "could not prepare configuration archive file name");
+        ReportAnEvent(LOG_ERROR, 2060, "");
+        ClientMsg(10, CDEdureMsg::eError, "Archiving system configuration failed");
+        return;
+    }
+    ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eFileName, m_CurArc.m_csName.c_str());
+
+    CConfirmFlags given;
+    ConfirmationsFromCmdLine(given);
+    if (MscFileExists(m_csCurArcPath))
+        m_CurArc.m_confirmflags.Set(CConfirmFlags::BiosOverwrite);
+    PowerStatesSet(0, 4);
+    if (m_Qmx.m_OemInfo.fProgressInfo)
+        ClientMsg(10, CDEdureMsg::eProgress, 0);
+    const CConfirmFlags missing = m_CurArc.m_confirmflags.Without(given);
+    if (!ConfirmationsRequest(missing)) {
+        CString csFlags;
+        QM_TRACE_INTERNAL(1, "Confirmation(s) missing", "%s", missing.ToString(csFlags));
+        QM_TRACE_LEAVE(3, "ret=0x%8.8lx", static_cast<unsigned long>(ERROR_GEN_FAILURE));
+        return;
+    }
+    if (!m_Qmx.TransferDirPrepare(m_csTempDir)) {
+        ClientMsg(10, CDEdureMsg::eError, "Could not create directory");
+        QM_TRACE_LEAVE(3, "ret=0x%8.8lx", static_cast<unsigned long>(ERROR_GEN_FAILURE));
+        return;
+    }
+
+    CQmx2ConfigBackInfo& rec = m_Qmx.m_ConfigBackInfo;
+    rec.clear();
+    uint32_t ulStatus = m_Qmx.DoConfigurationBackup(true, m_JobCmdInfo.OptionExists(eDebugCodeArea));
+    if (Failed(ulStatus))
+        QM_TRACE_INTERNAL(1, "First call to m_Qmx.DoConfigurationBackup() failed",
+                          "ret=0x%X\nSeq=%d\nPart='%s'\nStatus='%s'\nFeedback='%s'", ulStatus, rec.m_iSeq,
+                          rec.m_sPartInfo.c_str(), rec.m_sStatusInfo.c_str(), rec.sFeedback.c_str());
+    else
+        StateInfoSendToClient(ulStatus);
+
+    rec.sDestPath = m_Qmx.m_csTransferDir.str();
+    rec.m_fExtendedStatus = m_JobCmdInfo.OptionExists(eExtendedStatus);
+    rec.m_fForceCapsuleOnDisk = m_JobCmdInfo.OptionExists(eForceCapsuleOnDisk);
+    rec.m_fForceCapsulePost = m_JobCmdInfo.OptionExists(eForceCapsulePost);
+    rec.m_fForceRuntime = m_JobCmdInfo.OptionExists(eForceRuntime);
+    rec.DebugCodeArea = m_JobCmdInfo.OptionExists(eDebugCodeArea);
+    rec.sDestName = m_CurArc.m_csName.str();
+
+    while (!Failed(ulStatus)) {
+        QM_TRACE_INTERNAL(3, "", "iSeq = %d", rec.m_iSeq);
+        if (m_CurArc.m_csName.CompareNoCase(rec.sDestName.c_str()) != 0) {
+            QM_TRACE_INTERNAL(2, "OEM module has changed archive name", "old name='%s', new name='%s'",
+                              m_CurArc.m_csName.c_str(), rec.sDestName.c_str());
+            m_CurArc.m_csName = rec.sDestName.c_str();
+            m_csCurArcPath.Format("%s/%s", m_csWrkDir.c_str(), m_CurArc.m_csName.c_str());
+            ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eFileName, m_CurArc.m_csName.c_str());
+        }
+        const int iSeq = rec.m_iSeq;
+        if (iSeq == 10000) {
+            if (DoTheNvuxAddFiles(m_Qmx.m_csTransferDir)) {
+                ReportAnEvent(LOG_INFO, 2061, m_CurArc.m_csName);
+            } else {
+                QM_TRACE_INTERNAL(1, "", "DoTheNvuxAddFiles(%s) failed", m_Qmx.m_csTransferDir.c_str());
+                ReportAnEvent(LOG_ERROR, 2060, m_CurArc.m_csName);
+            }
+            break;
+        }
+        if (iSeq >= 10001 && iSeq <= 10005) {
+            QM_TRACE_INTERNAL(1, "", "Restart no longer supported");
+            m_eShutDown = SD_ACTIVATE_CHANGES_COLD_BOOT;
+            break;
+        }
+        if (iSeq >= 10006 && iSeq <= 10010) {
+            QM_TRACE_INTERNAL(2, "", "Preserving restart info is no longer supported");
+            m_eShutDown = SD_OP_PENDING;
+            break;
+        }
+        if (iSeq == -10000) {
+            ReportAnEvent(LOG_ERROR, 2060, "");
+            m_eShutDown = SD_NO;
+            break;
+        }
+        ulStatus = m_Qmx.DoConfigurationBackup(false, false);
+        StateInfoSendToClient(ulStatus);
+    }
+
+    StateInfoSendToClient(ulStatus);
+    if (m_eShutDown != SD_OP_PENDING && m_eShutDown != SD_ACTIVATE_CHANGES_COLD_BOOT)
+        m_Qmx.TransferDirRemove();
+    if (Failed(ulStatus)) {
+        if ((ulStatus & 0xFF0000) == 0x40000)
+            ClientMsg(10, CDEdureMsg::eError, "Access denied.");
+        ReportAnEvent(LOG_ERROR, 2060, "");
+        QM_TRACE_INTERNAL(1, "", "returned error 0x%8.8x", ulStatus);
+    } else {
+        m_fMadeChanges = true;
+    }
+    QM_TRACE_LEAVE(3, "ret=0x%8.8lx, m_fMadeChanges=%s", static_cast<unsigned long>(ulStatus),
+                   QmBool2Str(m_fMadeChanges));
+}
+
+bool CKrnl2App::DoTheNvuxAddFiles(const char* pszDirectory) {
+    QM_TRACE_ENTER(3, "Directory='%s'", pszDirectory);
+    CBupArchive arc(m_csCurArcPath);
+    CString csBupInfo;
+    csBupInfo.Format("%s/%s", pszDirectory, "BupInfo2.xml");
+    if (!MscFileExists(csBupInfo)) {
+        QM_TRACE_INTERNAL(1, "", "could not find file '%s'", csBupInfo.c_str());
+        ClientMsg(10, CDEdureMsg::eError, "Creation of archive skipped, missing BupInfo.xml");
+        ReportAnEvent(LOG_ERROR, 2036, m_CurArc.m_csName);
+        return false;
+    }
+    QM_TRACE_INTERNAL(3, "", "Destination file='%s'", m_csCurArcPath.c_str());
+    CString csPattern;
+    csPattern.Format("%s/*", pszDirectory);
+    CStrArray arFiles;
+    MscFindFileList(csPattern, arFiles, false);
+    for (const CString& csName : arFiles) {
+        CString csFile;
+        csFile.Format("%s/%s", pszDirectory, csName.c_str());
+        arc.FileAdd(csFile);
+        uint32_t ulMember = 0;
+        CTime time;
+        if (!arc.FileInfoGet(csName, ulMember, time))
+            ulMember = 0;
+        if (MscFileSize(csFile) > ulMember) {
+            QM_TRACE_INTERNAL(1, "could not create BUP", "file='%s'", csFile.c_str());
+            ClientMsg(10, CDEdureMsg::eError, "Could not create BUP");
+            ReportAnEvent(LOG_ERROR, 2026, m_CurArc.m_csName);
+            return false;
+        }
+    }
+    QM_TRACE_LEAVE(3, "ret=%s", QmBool2Str(true));
+    return true;
+}
