@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "check_bup_info.h"
+#include "configuration_backup.h"
 #include "generic_info.h"
 #include "message_text.h"
 #include "quillmark/qmx2.h"
@@ -150,8 +151,19 @@ QMXSIM_EXPORT uint32_t QMX2_DoConfigurationRestore(std::string& /*record*/, void
     return Error(QMX2_OP_GENERIC, QMX2_REASON_NOT_IMPLEMENTED);
 }
 
-QMXSIM_EXPORT uint32_t QMX2_DoConfigurationBackup(std::string& /*record*/) {
-    return Error(QMX2_OP_GENERIC, QMX2_REASON_NOT_IMPLEMENTED);
+// The state is read on every call, as the board may change between them.
+QMXSIM_EXPORT uint32_t QMX2_DoConfigurationBackup(std::string& record) {
+    return Guarded(QMX2_OP_GENERIC, [&]() -> uint32_t {
+        if (!g_module.installed) return Error(QMX2_OP_GENERIC, QMX2_REASON_MODULE_NOT_INSTALLED);
+        BoardState board;
+        LoadResult r = qmxsim::LoadBoard(g_module.state_dir, board);
+        if (r != LoadResult::kOk) return Error(QMX2_OP_GENERIC, LoadFailure(r));
+        if (board.require_root && ::geteuid() != 0)
+            return Error(QMX2_OP_GENERIC, QMX2_REASON_INSUFFICIENT_PRIVILEGES);
+        if (!board.capabilities.fConfigurationBackup) return Error(QMX2_OP_GENERIC, QMX2_REASON_NOT_IMPLEMENTED);
+        const uint32_t reason = qmxsim::ConfigurationBackupStep(board, g_module.state_dir, record);
+        return reason == 0 ? 0 : Error(QMX2_OP_GENERIC, reason);
+    });
 }
 
 QMXSIM_EXPORT uint32_t QMX2_GetGenericModuleInfo(std::string& record) {

@@ -147,6 +147,8 @@ void FromJson(const json& j, BoardState& b) {
     ReadUnsigned(faults, "fail_reason", 1, 0xFF, b.faults.fail_reason);
     Read(faults, "cancel", b.faults.cancel);
     Read(faults, "end_with", b.faults.end_with);
+    Read(faults, "backup_without_bupinfo", b.faults.backup_without_bupinfo);
+    Read(faults, "backup_rename", b.faults.backup_rename);
 
     const json& last = Section(j, "last_action");
     ReadUnsigned(last, "status", 0, 0xFFFFFFFF, b.last_action.status);

@@ -46,6 +46,8 @@ struct Faults {
     uint32_t fail_reason = QMX2_REASON_INTERNAL;
     bool cancel = false;                  // operations end with QMX2_SEQ_CANCELLED
     EndWith end_with = EndWith::kDone;
+    bool backup_without_bupinfo = false;  // a backup leaves out its BupInfo2.xml
+    std::string backup_rename;            // not empty: a backup answers with this "sDestName"
 };
 
 struct LastAction {
