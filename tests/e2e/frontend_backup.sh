@@ -16,7 +16,9 @@ expect_contains job.log "Archiving system configuration completed" "event 2061"
 for area in setup_settings password logo boot_order system_data; do
     cmp -s <(unzip -p backup_000.nvux "$area.bin") "$SIM/config/$area.bin" || fail "$area.bin differs in the archive"
 done
-unzip -l backup_000.nvux | grep -q "BupInfo2.xml" || fail "no BupInfo2.xml in the archive"
+# Listings are read whole: grep -q leaving early would break the pipe under pipefail.
+listing=$(unzip -l backup_000.nvux)
+grep -q "BupInfo2.xml" <<<"$listing" || fail "no BupInfo2.xml in the archive"
 run_fe -arc -o 'backup_?no?.nvux'
 expect_eq "$RC" 0 "second backup"
 [[ -f backup_001.nvux ]] || fail "the next number was not taken"
@@ -33,7 +35,8 @@ pass "existing archive"
 
 run_fe -arc
 expect_eq "$RC" 0 "default name"
-ls ./*.nvux | grep -qv backup_ || fail "no archive under the default name"
+names=$(ls ./*.nvux)
+grep -qv backup_ <<<"$names" || fail "no archive under the default name"
 pass "default name"
 
 printf '{"board":"QMXSIM-X1","faults":{"backup_without_bupinfo":true}}\n' >"$SIM/board.json"
