@@ -108,6 +108,10 @@ public:
     bool PowerStatesSet(uint32_t dwStates, int fAfterUpdate);
     // Packs the module's backup directory into the current archive.
     bool DoTheNvuxAddFiles(const char* pszDirectory);
+    // Brings the files a module asks for into csDestDir; false when none came.
+    bool NextFileAbsorb(const char* szFileSpec, uint32_t dwLocation, const CString& csDestDir);
+    // The module's restore calls until it ends; the last status.
+    uint32_t DoTheConfigurationRestoreMainLoop();
 
     // The jobs the task loop dispatches to.
     void DoTheConfigurationRestore(bool fCheckAndSelect);
@@ -176,6 +180,9 @@ private:
                                  bool fSilent);
     E_FILE_CHECK FileSelect(bool fConfiguration, const char* pszDir, std::vector<CBupAssessmentEx>& arCandidates,
                             CBupAssessmentEx& selected);
+
+    // The restore job's steps; its result (31 for a failure before the module ran).
+    uint32_t ConfigurationRestoreRun(bool fCheckAndSelect);
 
     // One task-loop turn for a request that arrived: the session and its job.
     // True when the request was a job this kernel carries out.

@@ -7,11 +7,6 @@ namespace {
 constexpr const char* kNotYet = " is not available yet in this version of qmkrnl2";
 }
 
-void CKrnl2App::DoTheConfigurationRestore(bool fCheckAndSelect) {
-    QM_TRACE_ENTER(3, "fCheckAndSelect=%s", QmBool2Str(fCheckAndSelect));
-    ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, (CString("Configuration restore") + kNotYet).c_str());
-}
-
 void CKrnl2App::DoTheBiosUpdate() {
     QM_TRACE_ENTER(3, "%s", "");
     ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, (CString("BIOS update") + kNotYet).c_str());

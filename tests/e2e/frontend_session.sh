@@ -17,8 +17,8 @@ expect_contains "$ERR" "BIOS update is not available yet" "the error is shown"
 expect_not_contains "$OUT" "not available yet" "errors go to stderr"
 pass "update job answers that it is not available"
 
-run_fe --json -nvu
-expect_eq "$RC" 1 "configuration restore in JSON"
+run_fe --json -at -o update.bup
+expect_eq "$RC" 1 "BIOS update in JSON"
 if command -v python3 >/dev/null; then
     python3 - "$OUT" <<'PY' || fail "JSON output"
 import json, sys

@@ -1,0 +1,175 @@
+// The configuration restore job: a saved configuration archive written back by the module.
+#include "kernel/krnl2_app.h"
+#include "kernel/text_tables.h"
+#include "support/opus_trace.h"
+#include "support/win_error.h"
+
+namespace {
+
+const char* Text(int id) { return NS_QMKRNL2::StringResLoad(id); }
+
+// Texts for a scan or selection that found nothing usable.
+int FileCheckText(E_FILE_CHECK eCheck) {
+    switch (eCheck) {
+    case FC_INCOMPATIBLE: return 1077;
+    case FC_INCOMPATIBLE_QUILLMARK: return 5331;
+    case FC_SECURE_PLATFORM_REQUIRED: return 5332;
+    case FC_INVALID_FILE_FOR_FULL_UPDATE: return 5201;
+    default: return 1095;
+    }
+}
+
+}  // namespace
+
+void CKrnl2App::DoTheConfigurationRestore(bool fCheckAndSelect) {
+    QM_TRACE(3, "Enter", "NVRAM UPDATE", "fCheckNSelect=%s", QmBool2Str(fCheckAndSelect));
+    const uint32_t ulRet = ConfigurationRestoreRun(fCheckAndSelect);
+    QM_TRACE(3, "Leave", "NVRAM UPDATE", "ret=0x%X", ulRet);
+}
+
+uint32_t CKrnl2App::ConfigurationRestoreRun(bool fCheckAndSelect) {
+    ReportAnEvent(LOG_INFO, 1254, "");
+    if (!m_Qmx.m_OemInfo.fConfigurationRestore) {
+        QM_TRACE_INTERNAL(1, "", "module does not support system configuration data update");
+        ReportAnEvent(LOG_ERROR, 2012, Text(5137));
+        ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, Text(5137));
+        return ERROR_GEN_FAILURE;
+    }
+    CConfirmFlags given;
+    ConfirmationsFromCmdLine(given);
+
+    if (fCheckAndSelect) {
+        QM_TRACE_INTERNAL(3, "", "Check and select files ...");
+        ReportAnEvent(LOG_INFO, 2010, Text(5114));
+        ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eAction, Text(5114));
+        std::vector<CBupAssessmentEx> candidates;
+        const E_FILE_CHECK eCheck = ConfigurationFilesFindAndCheck(m_csWrkDir, m_JobCmdInfo.m_csTarget, candidates);
+        if (eCheck != FC_VALID) {
+            ReportAnEvent(LOG_ERROR, 2012, Text(FileCheckText(eCheck)));
+            ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, Text(FileCheckText(eCheck)));
+            return ERROR_GEN_FAILURE;
+        }
+        FileResultKillConfirmFlags(candidates, CConfirmFlags(CConfirmFlags::FullUpdate));
+        FileResultReport(candidates);
+        ReportAnEvent(LOG_INFO, 2010, Text(5510));
+        ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eAction, Text(5510));
+        const E_FILE_CHECK eSelect = ConfigurationFileSelect(m_csWrkDir, candidates, m_CurArc);
+        if (eSelect != FC_VALID) {
+            static const char* const kWhy[] = {"INVALID_OR_MISSING_FILE", "SECURE_PLATFORM_UPDATE_REQUIRED",
+                                               "INCOMPATIBLE_QUILLMARK_VERSION", "INVALID_FILE_FOR_FULL_UPDATE"};
+            const char* pszWhy = eSelect == FC_SECURE_PLATFORM_REQUIRED     ? kWhy[1]
+                                 : eSelect == FC_INCOMPATIBLE_QUILLMARK      ? kWhy[2]
+                                 : eSelect == FC_INVALID_FILE_FOR_FULL_UPDATE ? kWhy[3]
+                                                                              : kWhy[0];
+            const int idText = eSelect == FC_INCOMPATIBLE ? 1095 : FileCheckText(eSelect);
+            QM_TRACE_INTERNAL(1, "", "ConfigurationFileSelect failed, %s", pszWhy);
+            ReportAnEvent(LOG_ERROR, 2012, Text(idText));
+            ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, Text(idText));
+            return ERROR_GEN_FAILURE;
+        }
+        QM_TRACE_INTERNAL(3, "Use file", "m_CurArc.m_csName='%s'", m_CurArc.m_csName.c_str());
+    }
+    ReportAnEvent(LOG_INFO, 1234, m_CurArc.m_csName);
+    ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eFileName, m_CurArc.m_csName.c_str());
+
+    const CConfirmFlags missing =
+        m_CurArc.m_confirmflags.Without(given).Without(CConfirmFlags(CConfirmFlags::FullUpdate));
+    if (!ConfirmationsRequest(missing)) {
+        CString csFlags;
+        QM_TRACE_INTERNAL(1, "Confirmation(s) missing", "%s", missing.ToString(csFlags));
+        return ERROR_GEN_FAILURE;
+    }
+    if (!m_Qmx.TransferDirPrepare(m_csTempDir)) {
+        ClientMsg(10, CDEdureMsg::eError, Text(1012));
+        return ERROR_GEN_FAILURE;
+    }
+    ReportAnEvent(LOG_INFO, 2010, Text(5521));
+    ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eAction, Text(5521));
+    const uint32_t ulStatus = DoTheConfigurationRestoreMainLoop();
+    m_Qmx.TransferDirRemove();
+
+    if (!Qmx2Failed(ulStatus) && m_Qmx.m_ConfigRestoreInfo.m_iSeq > 0) {
+        ReportAnEvent(LOG_INFO, 1231, m_CurArc.m_csName);
+        m_fMadeChanges = true;
+        return 0;
+    }
+    if (m_JobCmdInfo.OptionExists(eExtendedStatus))
+        ClientMsgWait(m_nClientWaitTimeout, 1, CDEdureMsg::eError, m_Qmx.m_ConfigRestoreInfo.m_sStatusInfo.c_str());
+    int idReason = 0;
+    switch ((ulStatus >> 16) & 0xFF) {
+    case 0x04:
+    case 0x09: idReason = 1082; break;
+    case 0x0A: idReason = 1094; break;
+    case 0x0E: idReason = 1097; break;
+    case 0x0F: idReason = 1098; break;
+    default: break;
+    }
+    if (idReason != 0)
+        ReportAnEvent(LOG_ERROR, 2012, Text(idReason));
+    ClientMsgWait(m_nClientWaitTimeout, 1, CDEdureMsg::eError, Text(idReason != 0 ? idReason : 5523));
+    ReportAnEvent(LOG_ERROR, 2012, Text(5523));
+    QM_TRACE_INTERNAL(1, "", "DoConfigurationRestore returned error 0x%8.8x", ulStatus);
+    if (!Qmx2Failed(ulStatus))
+        m_fMadeChanges = true;
+    return 0;
+}
+
+uint32_t CKrnl2App::DoTheConfigurationRestoreMainLoop() {
+    CString csOptions;
+    QM_TRACE_ENTER(3, "m_JobCmdInfo.m_Options={%s}", m_JobCmdInfo.m_Options.ToString(csOptions));
+    CQmx2ConfigRestoreInfo& rec = m_Qmx.m_ConfigRestoreInfo;
+    rec.clear();
+    rec.m_fExtendedStatus = m_JobCmdInfo.OptionExists(eExtendedStatus);
+    rec.m_fForceCapsuleOnDisk = m_JobCmdInfo.OptionExists(eForceCapsuleOnDisk);
+    rec.m_fForceCapsulePost = m_JobCmdInfo.OptionExists(eForceCapsulePost);
+    rec.m_fForceRuntime = m_JobCmdInfo.OptionExists(eForceRuntime);
+    rec.SystemDataArea = m_JobCmdInfo.OptionExists(eSystemDataArea);
+    rec.SetupSettingsArea = m_JobCmdInfo.OptionExists(eNvRamArea);
+    rec.LogoArea = m_JobCmdInfo.OptionExists(eLogoArea);
+    rec.PasswordArea = m_JobCmdInfo.OptionExists(ePasswordArea);
+    rec.BootOrderVariablesArea = m_JobCmdInfo.OptionExists(eBootOrderVariablesArea);
+    rec.m_sSourcePath = m_Qmx.m_csTransferDir.str();
+    if (m_JobCmdInfo.OptionExists(ePwd))
+        rec.sPassword = m_JobCmdInfo.m_csPassword.str();
+
+    uint32_t ulStatus = m_Qmx.DoConfigurationRestore(true);
+    if (Qmx2Failed(ulStatus)) {
+        StateInfoSendToClient(ulStatus);
+        if (!rec.m_sStatusInfo.empty())
+            ReportAnEvent(LOG_ERROR, 2012, rec.m_sStatusInfo.c_str());
+    }
+    while (!Qmx2Failed(ulStatus)) {
+        QM_TRACE_INTERNAL(3, "", "iSeq = %d", rec.m_iSeq);
+        StateInfoSendToClient(ulStatus);
+        const auto eLocation = static_cast<CNextFileLocation::e_next_file_location>(rec.NextFileLoc);
+        if (!rec.m_sNextFile.empty() && !NextFileAbsorb(rec.m_sNextFile.c_str(), eLocation, m_Qmx.m_csTransferDir))
+            QM_TRACE_INTERNAL(2, "Could not extract file", "name='%s'", rec.m_sNextFile.c_str());
+        if (rec.m_iSeq == 10000) {
+            ClientMsgWait(m_nClientWaitTimeout, 10, CDEdureMsg::eInfo, Text(5522));
+            if (rec.sFeedback.find("SD_OP_PENDING") != std::string::npos)
+                m_eShutDown = SD_OP_PENDING;
+            else if (rec.sFeedback.find("SD_ACTIVATE_CHANGES_COLD_BOOT") != std::string::npos)
+                m_eShutDown = SD_ACTIVATE_CHANGES_COLD_BOOT;
+            QM_TRACE_INTERNAL(3, "", "iSeq=%d, m_eShutDown=%s", rec.m_iSeq, EShutDonw2Str(m_eShutDown));
+            break;
+        }
+        if (rec.m_iSeq == -10000) {
+            QM_TRACE_INTERNAL(1, "OEM module cancled operation", "iSeq='%d'", rec.m_iSeq);
+            m_eShutDown = SD_NO;
+            break;
+        }
+        ulStatus = m_Qmx.DoConfigurationRestore(false);
+        std::string sText;
+        rec.ToStringMini(sText);
+        QM_TRACE_INTERNAL(4, "Result of m_Qmx.DoConfigurationRestore", "%s", sText.c_str());
+        if (Qmx2Failed(ulStatus)) {
+            if (!rec.m_sStatusInfo.empty())
+                ReportAnEvent(LOG_ERROR, 2012, rec.m_sStatusInfo.c_str());
+            QM_TRACE_INTERNAL(1, "Call to m_Qmx.DoConfigurationRestore() returned ERROR", "dwRet=0x%X", ulStatus);
+        } else {
+            StateInfoSendToClient(ulStatus);
+        }
+    }
+    QM_TRACE_LEAVE(3, "dwRet=%u", ulStatus);
+    return ulStatus;
+}
