@@ -12,6 +12,7 @@
 
 #include "check_bup_info.h"
 #include "configuration_backup.h"
+#include "configuration_restore.h"
 #include "generic_info.h"
 #include "message_text.h"
 #include "quillmark/qmx2.h"
@@ -146,9 +147,20 @@ QMXSIM_EXPORT uint32_t QMX2_DoBiosUpdate(std::string& /*record*/, void* /*reserv
     return Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_NOT_IMPLEMENTED);
 }
 
-QMXSIM_EXPORT uint32_t QMX2_DoConfigurationRestore(std::string& /*record*/, void* /*reserved*/,
+// The state is read on every call, as the board may change between them.
+QMXSIM_EXPORT uint32_t QMX2_DoConfigurationRestore(std::string& record, void* /*reserved*/,
                                                    int32_t /*reserved2*/) {
-    return Error(QMX2_OP_GENERIC, QMX2_REASON_NOT_IMPLEMENTED);
+    return Guarded(QMX2_OP_GENERIC, [&]() -> uint32_t {
+        if (!g_module.installed) return Error(QMX2_OP_GENERIC, QMX2_REASON_MODULE_NOT_INSTALLED);
+        BoardState board;
+        LoadResult r = qmxsim::LoadBoard(g_module.state_dir, board);
+        if (r != LoadResult::kOk) return Error(QMX2_OP_GENERIC, LoadFailure(r));
+        if (board.require_root && ::geteuid() != 0)
+            return Error(QMX2_OP_GENERIC, QMX2_REASON_INSUFFICIENT_PRIVILEGES);
+        if (!board.capabilities.fConfigurationRestore) return Error(QMX2_OP_GENERIC, QMX2_REASON_NOT_IMPLEMENTED);
+        const uint32_t reason = qmxsim::ConfigurationRestoreStep(board, g_module.state_dir, record);
+        return reason == 0 ? 0 : Error(QMX2_OP_GENERIC, reason);
+    });
 }
 
 // The state is read on every call, as the board may change between them.

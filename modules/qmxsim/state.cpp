@@ -186,4 +186,15 @@ LoadResult LoadBoard(const std::string& dir, BoardState& out, std::string* why) 
     return LoadResult::kOk;
 }
 
+int WriteLastAction(const std::string& dir, const LastAction& action) {
+    const std::string path = dir + "/" + kBoardFile;
+    std::string text;
+    const int err = ReadWholeFile(path, text);
+    if (err != 0 && err != ENOENT) return err;
+    json j = err == ENOENT ? json::object() : json::parse(text, nullptr, false);
+    if (!j.is_object()) return EINVAL;
+    j["last_action"] = {{"status", action.status}, {"accepted", action.accepted}, {"executed", action.executed}};
+    return WriteFileAtomic(path, j.dump(4) + "\n");
+}
+
 }  // namespace qmxsim

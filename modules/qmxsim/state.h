@@ -83,4 +83,9 @@ enum class LoadResult {
 // On kBadBoardFile, why (when given) says what is wrong.
 LoadResult LoadBoard(const std::string& dir, BoardState& out, std::string* why = nullptr);
 
+// Replaces "last_action" in dir/board.json atomically, keeping every other
+// key as it is. Returns 0 or the errno of the failure (EINVAL: the file holds
+// no JSON object).
+int WriteLastAction(const std::string& dir, const LastAction& action);
+
 }  // namespace qmxsim
