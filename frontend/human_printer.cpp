@@ -123,6 +123,8 @@ void CHumanPrinter::InfoShow(const SKernelMessage& msg) {
     }
 }
 
-void CHumanPrinter::Done(int) { m_progress.BreakLine(); }
+void CHumanPrinter::Done(int nExitCode, const std::string& csSummary) {
+    Line(nExitCode == 0 ? m_out : m_err, "result: " + csSummary);
+}
 
 void CHumanPrinter::Failure(const std::string& csText, int) { Line(m_err, "quillmark: " + csText); }

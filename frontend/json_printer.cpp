@@ -91,7 +91,9 @@ void CJsonPrinter::Message(const SKernelMessage& msg) {
     Emit(event);
 }
 
-void CJsonPrinter::Done(int nExitCode) { Emit({{"event", "done"}, {"exit_code", nExitCode}}); }
+void CJsonPrinter::Done(int nExitCode, const std::string& csSummary) {
+    Emit({{"event", "done"}, {"exit_code", nExitCode}, {"summary", csSummary}});
+}
 
 void CJsonPrinter::Failure(const std::string& csText, int nExitCode) {
     Emit({{"event", "failure"}, {"message", csText}, {"exit_code", nExitCode}});

@@ -16,7 +16,7 @@ public:
     void Waiting(int pidBusy) override;
     void Accepted(int pidKernel) override;
     void Message(const SKernelMessage& msg) override;
-    void Done(int nExitCode) override;
+    void Done(int nExitCode, const std::string& csSummary) override;
     void Failure(const std::string& csText, int nExitCode) override;
 
     // The payload fields of a message event ("text", "value", "candidate", "info" ...).

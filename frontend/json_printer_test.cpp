@@ -42,7 +42,7 @@ TEST(FrontendJson, EveryLineIsOneObjectWhateverTheTexts) {
     unknown.eType = static_cast<E_DEDURE_MSG>(150);
     unknown.fUnknownType = true;
     printer.Message(unknown);
-    printer.Done(1);
+    printer.Done(1, "failed: cut UTF-8");
     printer.Failure("gone \"away\"\n", 3);
 
     std::vector<json> lines;

@@ -15,7 +15,8 @@ public:
     virtual void Waiting(int pidBusy) = 0;
     virtual void Accepted(int pidKernel) = 0;
     virtual void Message(const SKernelMessage& msg) = 0;
-    virtual void Done(int nExitCode) = 0;
+    // The job's end with its one-line summary.
+    virtual void Done(int nExitCode, const std::string& csSummary) = 0;
     // A failure of the front-end itself (not a message of the job).
     virtual void Failure(const std::string& csText, int nExitCode) = 0;
 };

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "frontend/frontend_error.h"
+#include "frontend/job_summary.h"
 #include "frontend/signal_guard.h"
 #include "support/opus_trace.h"
 #include "support/win_error.h"
@@ -42,7 +43,7 @@ int CSessionClient::Job(const std::string& csCmdLine) {
     for (int nRestarts = 0;; ++nRestarts) {
         std::unique_ptr<CKrnl2Inter> pInter = AnnouncedKernel();
         if (Request(*pInter, csCmdLine) == eAccepted)
-            return Session(*pInter);
+            return Session(*pInter, csCmdLine);
         QM_TRACE_INTERNAL(2, "", "kernel pid=%d ended before accepting the job", pInter->ServerPid());
         pInter->ResponseFifo2Cleanup();
         pInter->RequestFifo2Cleanup();
@@ -122,7 +123,8 @@ void CSessionClient::RequestTimedOut(int pidBusy) const {
                                           "cannot parse)");
 }
 
-int CSessionClient::Session(CKrnl2Inter& inter) {
+int CSessionClient::Session(CKrnl2Inter& inter, const std::string& csCmdLine) {
+    CJobSummary summary(csCmdLine);
     const pid_t pidKernel = inter.ServerPid();
     m_printer.Accepted(pidKernel);
     const auto accepted = Clock::now();
@@ -137,6 +139,7 @@ int CSessionClient::Session(CKrnl2Inter& inter) {
             const SKernelMessage msg = CMessageDecoder::Decode(inter.m_sessiondata);
             fJobError = fJobError || msg.eType == CDEdureMsg::eError;
             m_printer.Message(msg);
+            summary.Observe(msg);
             if (msg.eType == CDEdureMsg::eJobDone)
                 break;
         } else if (ulStatus == ERROR_NO_DATA) {
@@ -160,6 +163,6 @@ int CSessionClient::Session(CKrnl2Inter& inter) {
     inter.ResponseFifo2Cleanup();
     inter.SessionClose(0);
     const int nExit = fJobError ? eExitJobError : eExitOk;
-    m_printer.Done(nExit);
+    m_printer.Done(nExit, summary.Text());
     return nExit;
 }

@@ -29,7 +29,7 @@ private:
     // A kernel that has announced itself and is in no error state.
     std::unique_ptr<CKrnl2Inter> AnnouncedKernel();
     E_REQUEST Request(CKrnl2Inter& inter, const std::string& csCmdLine);
-    int Session(CKrnl2Inter& inter);
+    int Session(CKrnl2Inter& inter, const std::string& csCmdLine);
     [[noreturn]] void RequestTimedOut(int pidBusy) const;
 
     CKernelLocator& m_locator;

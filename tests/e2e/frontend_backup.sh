@@ -11,7 +11,7 @@ cd "$WORK"
 run_fe -arc -o 'backup_?no?.nvux' -lf job.log
 expect_eq "$RC" 0 "backup"
 [[ -f backup_000.nvux ]] || fail "no archive backup_000.nvux"
-expect_contains "$OUT" "backup_000.nvux" "the archive's name is shown"
+expect_contains "$OUT" "result: configuration archived to backup_000.nvux" "the job's summary"
 expect_contains job.log "Archiving system configuration completed" "event 2061"
 for area in setup_settings password logo boot_order system_data; do
     cmp -s <(unzip -p backup_000.nvux "$area.bin") "$SIM/config/$area.bin" || fail "$area.bin differs in the archive"

@@ -20,6 +20,7 @@ for area in $AREAS; do
     cmp -s "$SIM/config/$area.bin" "saved/$area.bin" || fail "$area.bin was not restored byte for byte"
 done
 expect_contains job.log "System configuration data has been updated with saved.nvux." "event 1231"
+expect_contains "$OUT" "result: configuration restored from saved.nvux" "the job's summary"
 [[ ! -s ${QM_SHUTDOWN_LOG:-/nonexistent} ]] || fail "a restore without a shutdown request rebooted"
 pass "backup then restore, byte for byte"
 
@@ -27,6 +28,7 @@ printf '{"board":"QMXSIM-X1","bios_password":"s3cret"}\n' >"$SIM/board.json"
 run_fe -nvu -o saved.nvux -pwd wrong
 expect_eq "$RC" 1 "wrong password"
 expect_contains "$ERR" "Invalid password" "the password error"
+expect_contains "$ERR" "result: failed: Invalid password" "the failure's summary"
 RC=0
 printf 's3cret\n' | "$QM_FE" --password -nvu -o saved.nvux >"$OUT" 2>"$ERR" || RC=$?
 expect_eq "$RC" 0 "the right password, encrypted by the front-end"
@@ -36,6 +38,7 @@ printf '{"board":"QMXSIM-X1","faults":{"end_with":"pending"}}\n' >"$SIM/board.js
 run_fe -nvu -o saved.nvux
 expect_eq "$RC" 0 "a restore that needs a restart"
 expect_contains "$ERR" "Rebooting system..." "the reboot warning"
+expect_contains "$OUT" "the system reboots in 2 minutes" "the summary names the reboot"
 if [[ $(id -u) == 0 && -n ${QM_SHUTDOWN_LOG:-} ]]; then
     wait_for_text "$QM_SHUTDOWN_LOG" "--" 10 "the shutdown stub"
     expect_contains "$QM_SHUTDOWN_LOG" "The system is going down because the system configuration data was updated" \

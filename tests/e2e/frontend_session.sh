@@ -26,7 +26,7 @@ events = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
 assert all(isinstance(e, dict) for e in events), events
 kinds = [e.get("event") for e in events]
 assert kinds[0] == "accepted" and kinds[-1] == "done", kinds
-assert events[-1]["exit_code"] == 1, events[-1]
+assert events[-1]["exit_code"] == 1 and events[-1]["summary"].startswith("failed: "), events[-1]
 errors = [e for e in events if e.get("event") == "message" and e.get("type") == "eError"]
 assert errors and "not available yet" in errors[0]["text"], events
 PY

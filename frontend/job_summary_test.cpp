@@ -1,0 +1,40 @@
+#include "frontend/job_summary.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+SKernelMessage Msg(E_DEDURE_MSG eType, const std::string& csText) {
+    SKernelMessage msg;
+    msg.eType = eType;
+    msg.Texts = {csText};
+    return msg;
+}
+}  // namespace
+
+TEST(FrontendJobSummary, OneLinePerJobAndOutcome) {
+    struct Case {
+        const char* cmdLine;
+        std::vector<SKernelMessage> msgs;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"-d /w -arc -o b.nvux", {Msg(CDEdureMsg::eFileName, "b.nvux")}, "configuration archived to b.nvux"},
+        {"-nvu", {Msg(CDEdureMsg::eFileName, "a.nvux"), Msg(CDEdureMsg::eFileName, "chosen.nvux"),
+                  Msg(CDEdureMsg::eWarning, "Rebooting system...")},
+         "configuration restored from chosen.nvux; the system reboots in 2 minutes"},
+        {"-at -o x.bup -narb",
+         {Msg(CDEdureMsg::eFileName, "x.bup"),
+          Msg(CDEdureMsg::eWarning, "Automatic reboot skipped. Manual reboot needed to activate new BIOS!")},
+         "BIOS updated from x.bup; reboot skipped, a manual reboot is needed"},
+        {"-at", {Msg(CDEdureMsg::eError, "Invalid password"), Msg(CDEdureMsg::eError, "later")},
+         "failed: Invalid password"},
+        {"-ast -estat", {Msg(CDEdureMsg::eWarning, "low battery")}, "action status shown"},
+        {"-i", {}, "done"},
+    };
+    for (const Case& c : cases) {
+        CJobSummary summary(c.cmdLine);
+        for (const SKernelMessage& msg : c.msgs)
+            summary.Observe(msg);
+        EXPECT_EQ(summary.Text(), c.expected) << c.cmdLine;
+    }
+}
