@@ -50,6 +50,20 @@ uint32_t LoadFailure(LoadResult r) {
     return r == LoadResult::kNoDirectory ? QMX2_REASON_BOARD_NOT_SUPPORTED : QMX2_REASON_INVALID_FILE;
 }
 
+// The working entry points: installed, the state read afresh (the board may
+// change between calls), then the step, which answers 0 or a reason.
+template <class Step>
+uint32_t OnBoard(uint32_t operation, Step&& step) {
+    return Guarded(operation, [&]() -> uint32_t {
+        if (!g_module.installed) return Error(operation, QMX2_REASON_MODULE_NOT_INSTALLED);
+        BoardState board;
+        LoadResult r = qmxsim::LoadBoard(g_module.state_dir, board);
+        if (r != LoadResult::kOk) return Error(operation, LoadFailure(r));
+        const uint32_t reason = step(board);
+        return reason == 0 ? 0 : Error(operation, reason);
+    });
+}
+
 json ModuleInfo(const BoardState& b) {
     json info = json::object();
     for (const auto& [key, flag] : qmxsim::kCapabilityFields) info[key] = b.capabilities.*flag;
@@ -147,46 +161,26 @@ QMXSIM_EXPORT uint32_t QMX2_DoBiosUpdate(std::string& /*record*/, void* /*reserv
     return Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_NOT_IMPLEMENTED);
 }
 
-// The state is read on every call, as the board may change between them.
 QMXSIM_EXPORT uint32_t QMX2_DoConfigurationRestore(std::string& record, void* /*reserved*/,
                                                    int32_t /*reserved2*/) {
-    return Guarded(QMX2_OP_GENERIC, [&]() -> uint32_t {
-        if (!g_module.installed) return Error(QMX2_OP_GENERIC, QMX2_REASON_MODULE_NOT_INSTALLED);
-        BoardState board;
-        LoadResult r = qmxsim::LoadBoard(g_module.state_dir, board);
-        if (r != LoadResult::kOk) return Error(QMX2_OP_GENERIC, LoadFailure(r));
-        if (board.require_root && ::geteuid() != 0)
-            return Error(QMX2_OP_GENERIC, QMX2_REASON_INSUFFICIENT_PRIVILEGES);
-        if (!board.capabilities.fConfigurationRestore) return Error(QMX2_OP_GENERIC, QMX2_REASON_NOT_IMPLEMENTED);
-        const uint32_t reason = qmxsim::ConfigurationRestoreStep(board, g_module.state_dir, record);
-        return reason == 0 ? 0 : Error(QMX2_OP_GENERIC, reason);
+    return OnBoard(QMX2_OP_GENERIC, [&](const BoardState& board) -> uint32_t {
+        if (board.require_root && ::geteuid() != 0) return QMX2_REASON_INSUFFICIENT_PRIVILEGES;
+        if (!board.capabilities.fConfigurationRestore) return QMX2_REASON_NOT_IMPLEMENTED;
+        return qmxsim::ConfigurationRestoreStep(board, g_module.state_dir, record);
     });
 }
 
-// The state is read on every call, as the board may change between them.
 QMXSIM_EXPORT uint32_t QMX2_DoConfigurationBackup(std::string& record) {
-    return Guarded(QMX2_OP_GENERIC, [&]() -> uint32_t {
-        if (!g_module.installed) return Error(QMX2_OP_GENERIC, QMX2_REASON_MODULE_NOT_INSTALLED);
-        BoardState board;
-        LoadResult r = qmxsim::LoadBoard(g_module.state_dir, board);
-        if (r != LoadResult::kOk) return Error(QMX2_OP_GENERIC, LoadFailure(r));
-        if (board.require_root && ::geteuid() != 0)
-            return Error(QMX2_OP_GENERIC, QMX2_REASON_INSUFFICIENT_PRIVILEGES);
-        if (!board.capabilities.fConfigurationBackup) return Error(QMX2_OP_GENERIC, QMX2_REASON_NOT_IMPLEMENTED);
-        const uint32_t reason = qmxsim::ConfigurationBackupStep(board, g_module.state_dir, record);
-        return reason == 0 ? 0 : Error(QMX2_OP_GENERIC, reason);
+    return OnBoard(QMX2_OP_GENERIC, [&](const BoardState& board) -> uint32_t {
+        if (board.require_root && ::geteuid() != 0) return QMX2_REASON_INSUFFICIENT_PRIVILEGES;
+        if (!board.capabilities.fConfigurationBackup) return QMX2_REASON_NOT_IMPLEMENTED;
+        return qmxsim::ConfigurationBackupStep(board, g_module.state_dir, record);
     });
 }
 
 QMXSIM_EXPORT uint32_t QMX2_GetGenericModuleInfo(std::string& record) {
-    return Guarded(QMX2_OP_GENERIC, [&]() -> uint32_t {
-        if (!g_module.installed) return Error(QMX2_OP_GENERIC, QMX2_REASON_MODULE_NOT_INSTALLED);
-        BoardState board;
-        LoadResult r = qmxsim::LoadBoard(g_module.state_dir, board);
-        if (r != LoadResult::kOk) return Error(QMX2_OP_GENERIC, LoadFailure(r));
-        const uint32_t reason = qmxsim::GenericInfoAnswer(board, record);
-        return reason == 0 ? 0 : Error(QMX2_OP_GENERIC, reason);
-    });
+    return OnBoard(QMX2_OP_GENERIC,
+                   [&](const BoardState& board) -> uint32_t { return qmxsim::GenericInfoAnswer(board, record); });
 }
 
 QMXSIM_EXPORT uint32_t QMX2_DoMakeCombinedArchive(std::string& /*record*/) {
