@@ -2,16 +2,9 @@
 // the files it leaves and the package description the module itself accepts.
 #include "test_support.h"
 
-#include <iterator>
-
 using namespace qmxsim_test;
 
 namespace {
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class BackupTest : public ModuleTest {
 protected:

@@ -2,17 +2,11 @@
 // with the kernel's part (fetching the named files) played by the test.
 #include "test_support.h"
 
-#include <iterator>
 #include <regex>
 
 using namespace qmxsim_test;
 
 namespace {
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 const char* const kAreaFiles[] = {"setup_settings.bin", "password.bin", "logo.bin", "boot_order.bin",
                                   "system_data.bin"};

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,12 @@ constexpr uint32_t Error(uint32_t operation, uint32_t reason) {
 }
 
 // A fresh temporary directory, readable by all for an unprivileged child.
+// A whole file, byte for byte; "" when it cannot be read.
+inline std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 struct ScratchDir {
     fs::path path;
     ScratchDir() {
