@@ -136,8 +136,7 @@ TEST_F(QmxsimTest, MakePackageWritesAPackageTheModuleAccepts) {
               0);
     ASSERT_EQ(RunProgram({QMXSIM_UNZIP, "-q", bup, "-d", out}), 0);
     EXPECT_TRUE(fs::exists(fs::path(out) / "bios.bin"));  // the image it names
-    std::ifstream in(fs::path(out) / "BupInfo2.xml", std::ios::binary);
-    std::string doc((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string doc = Slurp(fs::path(out) / "BupInfo2.xml");
     EXPECT_NE(doc.find("<builddate>02-29-2024</builddate>"), std::string::npos);
 
     json v = Verdict(doc);
