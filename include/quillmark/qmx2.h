@@ -169,7 +169,10 @@ constexpr const char sFeedback[] = "sFeedback";
 constexpr const char sSourcePath[] = "sSourcePath";
 constexpr const char sNextFile[] = "sNextFile";
 constexpr const char sPassword[] = "sPassword";
-constexpr const char NextFileLoc[] = "NextFileLoc";      // UPD_NEXT_FILE_* names joined by " | "
+// UPD_NEXT_FILE_* names joined by " | ", in the order the kernel reads them:
+// PREPARE_LOCALLY, NEWEST, COMMON_BUP, CUR_DIR, CUR_BUP, IGNORE_CASE. A name
+// out of this order may be lost.
+constexpr const char NextFileLoc[] = "NextFileLoc";
 constexpr const char fForceCapsuleOnDisk[] = "fForceCapsuleOnDisk";
 constexpr const char fForceCapsulePost[] = "fForceCapsulePost";
 constexpr const char fForceRuntime[] = "fForceRuntime";

@@ -123,8 +123,9 @@ void ReadPowerState(const XmlElement& root, const char* name, PowerState& out) {
     if (std::optional<std::string> text = Single(root, name)) out = Keyword(name, *text, kPowerStates);
 }
 
+// In the order the backup has always written its areas.
 constexpr std::pair<const char*, Area> kAreaNames[] = {
-    {"bios", kAreaBios}, {"setup", kAreaSetup}, {"logo", kAreaLogo}, {"password", kAreaPassword},
+    {"bios", kAreaBios}, {"setup", kAreaSetup}, {"password", kAreaPassword}, {"logo", kAreaLogo},
     {"bootorder", kAreaBootOrder}, {"systemdata", kAreaSystemData}, {"debugcode", kAreaDebugCode}};
 
 constexpr std::pair<const char*, Consistency> kConsistencies[] = {
@@ -162,8 +163,12 @@ void Read(const XmlElement& root, PackageDescription& p) {
     if (updates) p.bios_version_text = Required(root, "biosversion");
     else p.bios_version_text = Single(root, "biosversion").value_or("");
     if (!p.bios_version_text.empty()) p.bios_version = Version("biosversion", p.bios_version_text);
-    if (std::optional<std::string> text = Single(root, "obsoletefrom"))
+    // builddate is not checked, only kept: the kernel reads it, also in packages made from this one.
+    if (const XmlElement* date = root.Child("builddate")) p.build_date = std::string(Trim(date->text));
+    if (std::optional<std::string> text = Single(root, "obsoletefrom")) {
         p.obsolete_from = Version("obsoletefrom", *text);
+        p.obsolete_from_text = *text;
+    }
 
     std::vector<const XmlElement*> areas = root.Children("area");
     for (const XmlElement* area : areas) p.areas |= Keyword("area", Trim(area->text), kAreaNames);
@@ -194,6 +199,83 @@ void Read(const XmlElement& root, PackageDescription& p) {
 }
 
 }  // namespace
+
+namespace {
+
+// Character data; the reader decodes these entities back.
+std::string XmlEscaped(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+void Element(std::string& doc, const char* name, std::string_view value) {
+    doc += std::string("  <") + name + ">" + XmlEscaped(value) + "</" + name + ">\n";
+}
+
+void Flag(std::string& doc, const char* name, bool value) {
+    if (value) Element(doc, name, "true");
+}
+
+// The keyword's name, or null for a value no document can hold.
+template <class T, size_t N>
+const char* KeywordName(T value, const std::pair<const char*, T> (&table)[N]) {
+    for (const auto& [name, v] : table)
+        if (v == value) return name;
+    return nullptr;
+}
+
+void NamedElement(std::string& doc, const char* element, const char* name) {
+    if (name) Element(doc, element, name);
+}
+
+const char* PackTypeName(PackType type) {
+    switch (type) {
+    case PackType::kBios: return "BIOS";
+    case PackType::kConfig: return "CONFIG";
+    case PackType::kCommonArchive: return "QUILLMARK_COMMON_ARCHIVE";
+    case PackType::kOther: break;
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string WritePackage(const PackageDescription& p) {
+    std::string doc = "<bupinfo2>\n";
+    Element(doc, "packtype", PackTypeName(p.pack_type));
+    for (const std::string& board : p.boards) Element(doc, "board", board);
+    bool updates = p.pack_type == PackType::kBios || p.pack_type == PackType::kConfig;
+    if (updates || !p.bios_version_text.empty()) Element(doc, "biosversion", p.bios_version_text);
+    if (!p.build_date.empty()) Element(doc, "builddate", p.build_date);
+    if (!p.obsolete_from_text.empty()) Element(doc, "obsoletefrom", p.obsolete_from_text);
+    for (const auto& [name, bit] : kAreaNames)
+        if (p.areas & bit) Element(doc, "area", name);
+    if (!p.image.empty()) Element(doc, "image", p.image);
+    for (const std::string& part : p.parts) Element(doc, "part", part);
+    Flag(doc, "nvramcrossupdate", p.nvram_cross_update);
+    Flag(doc, "secureplatform", p.secure_platform);
+    Flag(doc, "rebootbefore", p.reboot_before);
+    Flag(doc, "rebootafter", p.reboot_after);
+    if (p.lowest_power_state != PowerState::kAll)
+        NamedElement(doc, "lowestpowerstate", KeywordName(p.lowest_power_state, kPowerStates));
+    // The reader derives these from rebootafter when they are missing.
+    PowerState after = p.reboot_after ? PowerState::kS5 : PowerState::kAll;
+    if (p.power_after_bios != after)
+        NamedElement(doc, "powerafterbios", KeywordName(p.power_after_bios, kPowerStates));
+    if (p.power_after_nvram != after)
+        NamedElement(doc, "powerafternvram", KeywordName(p.power_after_nvram, kPowerStates));
+    if (p.consistency != Consistency::kCompleteValid)
+        NamedElement(doc, "consistency", KeywordName(p.consistency, kConsistencies));
+    return doc + "</bupinfo2>\n";
+}
 
 bool ReadPackage(const XmlElement& root, PackageDescription& out, std::string* why) {
     PackageDescription p;

@@ -1,5 +1,5 @@
 // The package description qmxsim understands (the BupInfo2.xml elements are
-// listed in README.md), read from a parsed document.
+// listed in README.md), read from a parsed document and written as one.
 #pragma once
 
 #include <optional>
@@ -42,6 +42,17 @@ enum Area : unsigned {
 // The areas that belong to the configuration data (NVRAM).
 constexpr unsigned kConfigurationAreas = kAreaSetup | kAreaLogo | kAreaPassword | kAreaBootOrder | kAreaSystemData;
 
+// The member holding each area in a package, as the backup writes them; the
+// bios area travels as the image instead.
+struct AreaMember {
+    Area area;
+    const char* file;
+};
+constexpr AreaMember kAreaMembers[] = {
+    {kAreaSetup, "setup_settings.bin"}, {kAreaPassword, "password.bin"},       {kAreaLogo, "logo.bin"},
+    {kAreaBootOrder, "boot_order.bin"}, {kAreaSystemData, "system_data.bin"}, {kAreaDebugCode, "debug_code.bin"},
+};
+
 // Values of the verdict's power-state keys; only these have a name there.
 enum class PowerState { kInvalid = 0, kS0 = 1, kS1 = 2, kS2 = 4, kS3 = 8, kS4 = 16, kS5 = 32, kAll = 63 };
 
@@ -60,7 +71,9 @@ struct PackageDescription {
     std::vector<std::string> boards;
     std::string bios_version_text;            // as written, for "sBiosInfo"
     std::optional<BiosVersion> bios_version;  // set whenever the text is
-    std::optional<BiosVersion> obsolete_from;
+    std::string build_date;                   // as written, for the kernel; empty: none
+    std::string obsolete_from_text;           // as written; empty: none
+    std::optional<BiosVersion> obsolete_from;  // set whenever the text is
     unsigned areas = 0;
     std::string image;               // member holding the BIOS image; empty: none
     std::vector<std::string> parts;  // further members, for the update
@@ -79,5 +92,13 @@ struct PackageDescription {
 // when it is damaged: a required element missing, a single element given
 // twice, or a value not of its form (why, when given, names the element).
 bool ReadPackage(const XmlElement& root, PackageDescription& out, std::string* why = nullptr);
+
+// The description as a BupInfo2.xml document that ReadPackage and the
+// kernel's simpler reader both take: no XML declaration, one element per
+// line, values escaped. Elements at their default are left out, so are
+// empty texts other than biosversion of BIOS and CONFIG packages, and the
+// kernel's Parameter. A package without areas reads back with its type's
+// default; a type other than BIOS, CONFIG or a common archive cannot be written.
+std::string WritePackage(const PackageDescription& package);
 
 }  // namespace qmxsim

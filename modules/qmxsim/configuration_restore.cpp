@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "atomic_file.h"
+#include "operation_record.h"
 #include "quillmark/qmx2.h"
 
 namespace qmxsim {
@@ -41,11 +42,6 @@ constexpr Area kAreas[] = {
     {"system_data.bin", qmx2key::SystemDataArea},
 };
 
-bool Flag(const json& j, const char* key) {
-    auto it = j.find(key);
-    return it != j.end() && it->is_boolean() && it->get<bool>();
-}
-
 // The areas the request selects; none selected means all of them.
 std::vector<Area> SelectedAreas(const json& j) {
     std::vector<Area> selected;
@@ -56,28 +52,8 @@ std::vector<Area> SelectedAreas(const json& j) {
     return selected;
 }
 
-bool IsDirectory(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 uint32_t ReadFailure(int err) {
     return err == EACCES || err == EPERM ? QMX2_REASON_DEVICE_ACCESS_DENIED : QMX2_REASON_INVALID_FILE;
-}
-
-uint32_t WriteFailure(int err) {
-    if (err == ENOSPC || err == EDQUOT) return QMX2_REASON_INSUFFICIENT_DISK_SPACE;
-    return err == EACCES || err == EPERM || err == EROFS ? QMX2_REASON_DEVICE_ACCESS_DENIED
-                                                          : QMX2_REASON_INTERNAL;
-}
-
-std::string Now() {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    ::gmtime_r(&now, &tm);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
-    return text;
 }
 
 const char* Feedback(EndWith end) {
@@ -87,13 +63,6 @@ const char* Feedback(EndWith end) {
     case EndWith::kDone: break;
     }
     return "";
-}
-
-void Answer(json& j, int32_t step, uint32_t progress, const char* part, const std::string& status) {
-    j[qmx2key::iSeq] = step;
-    j[qmx2key::ulProgress] = progress;
-    j[qmx2key::sPartInfo] = part;
-    j[qmx2key::sStatusInfo] = status;
 }
 
 // Reads every selected area present in source, then writes them all, so an
@@ -122,17 +91,11 @@ uint32_t RestoreAreas(const std::string& state_dir, const std::string& source, c
 }  // namespace
 
 uint32_t ConfigurationRestoreStep(const BoardState& board, const std::string& state_dir, std::string& record) {
-    json j = json::parse(record, nullptr, false);
-    if (!j.is_object()) return QMX2_REASON_INVALID_PARAMETERS;
-    const json seq = j.value(qmx2key::iSeq, json(0));
-    if (!seq.is_number_integer()) return QMX2_REASON_INVALID_PARAMETERS;
-    const int64_t step = seq.get<int64_t>();
+    json j;
+    int64_t step = 0;
+    if (!ReadRecord(record, j, step)) return QMX2_REASON_INVALID_PARAMETERS;
 
-    if (!board.bios_password.empty()) {
-        const json given = j.value(qmx2key::sPassword, json(""));
-        if (!given.is_string() || given.get<std::string>() != board.bios_password)
-            return QMX2_REASON_INVALID_PASSWORD;
-    }
+    if (!PasswordAccepted(board, j, step)) return QMX2_REASON_INVALID_PASSWORD;
     const Faults& faults = board.faults;
     if (faults.fail_at_step && step == *faults.fail_at_step) {
         j[qmx2key::sStatusInfo] = "Restore failed at step " + std::to_string(step);
@@ -168,7 +131,7 @@ uint32_t ConfigurationRestoreStep(const BoardState& board, const std::string& st
     }
 
     LastAction done;
-    done.accepted = done.executed = Now();
+    done.accepted = done.executed = UtcNow();
     if (const int err = WriteLastAction(state_dir, done)) return WriteFailure(err);
 
     Answer(j, QMX2_SEQ_DONE, 10000, "Configuration restore done",

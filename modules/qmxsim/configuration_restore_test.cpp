@@ -133,12 +133,16 @@ TEST_F(RestoreTest, Password) {
     Fetched("logo.bin", "logo");
     for (const char* wrong : {"", "S3CRET"}) {
         json record = Request(wrong);
+        EXPECT_EQ(Call(record), 0u) << "the kernel sends the password only after the first call";
+        EXPECT_EQ(record["iSeq"], 1);
         const json sent = record;
         EXPECT_EQ(Call(record), Error(QMX2_OP_GENERIC, QMX2_REASON_INVALID_PASSWORD)) << wrong;
         EXPECT_EQ(record, sent);
-        record["iSeq"] = 1;
-        EXPECT_EQ(Call(record), Error(QMX2_OP_GENERIC, QMX2_REASON_INVALID_PASSWORD)) << "on every call";
     }
+    json absent = Request();
+    absent["iSeq"] = 1;
+    absent.erase("sPassword");
+    EXPECT_EQ(Call(absent), Error(QMX2_OP_GENERIC, QMX2_REASON_INVALID_PASSWORD)) << "missing counts as empty";
     EXPECT_FALSE(fs::exists(dir_.path / "config" / "logo.bin"));
 
     std::vector<json> answers;

@@ -7,10 +7,13 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
+#include "bios_update.h"
 #include "check_bup_info.h"
+#include "combined_archive.h"
 #include "configuration_backup.h"
 #include "configuration_restore.h"
 #include "generic_info.h"
@@ -50,18 +53,24 @@ uint32_t LoadFailure(LoadResult r) {
     return r == LoadResult::kNoDirectory ? QMX2_REASON_BOARD_NOT_SUPPORTED : QMX2_REASON_INVALID_FILE;
 }
 
-// The working entry points: installed, the state read afresh (the board may
-// change between calls), then the step, which answers 0 or a reason.
+// The state read afresh from dir (the board may change between calls), then
+// the step, which answers 0 or a reason.
 template <class Step>
-uint32_t OnBoard(uint32_t operation, Step&& step) {
+uint32_t WithBoard(uint32_t operation, const std::string& dir, Step&& step) {
     return Guarded(operation, [&]() -> uint32_t {
-        if (!g_module.installed) return Error(operation, QMX2_REASON_MODULE_NOT_INSTALLED);
         BoardState board;
-        LoadResult r = qmxsim::LoadBoard(g_module.state_dir, board);
+        LoadResult r = qmxsim::LoadBoard(dir, board);
         if (r != LoadResult::kOk) return Error(operation, LoadFailure(r));
         const uint32_t reason = step(board);
         return reason == 0 ? 0 : Error(operation, reason);
     });
+}
+
+// The entry points that work on the installed board.
+template <class Step>
+uint32_t OnBoard(uint32_t operation, Step&& step) {
+    if (!g_module.installed) return Error(operation, QMX2_REASON_MODULE_NOT_INSTALLED);
+    return WithBoard(operation, g_module.state_dir, std::forward<Step>(step));
 }
 
 json ModuleInfo(const BoardState& b) {
@@ -157,8 +166,12 @@ QMXSIM_EXPORT uint32_t QMX2_CheckBupInfo(const uint8_t* data, uint32_t size, std
 // The operations below travel both ways; leaving the request text as it came
 // returns every key unchanged.
 
-QMXSIM_EXPORT uint32_t QMX2_DoBiosUpdate(std::string& /*record*/, void* /*reserved*/, int32_t /*reserved2*/) {
-    return Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_NOT_IMPLEMENTED);
+QMXSIM_EXPORT uint32_t QMX2_DoBiosUpdate(std::string& record, void* /*reserved*/, int32_t /*reserved2*/) {
+    return OnBoard(QMX2_OP_DO_BIOS_UPDATE, [&](const BoardState& board) -> uint32_t {
+        if (board.require_root && ::geteuid() != 0) return QMX2_REASON_INSUFFICIENT_PRIVILEGES;
+        if (!board.capabilities.fBiosUpdate) return QMX2_REASON_NOT_IMPLEMENTED;
+        return qmxsim::BiosUpdateStep(board, g_module.state_dir, record);
+    });
 }
 
 QMXSIM_EXPORT uint32_t QMX2_DoConfigurationRestore(std::string& record, void* /*reserved*/,
@@ -183,8 +196,14 @@ QMXSIM_EXPORT uint32_t QMX2_GetGenericModuleInfo(std::string& record) {
                    [&](const BoardState& board) -> uint32_t { return qmxsim::GenericInfoAnswer(board, record); });
 }
 
-QMXSIM_EXPORT uint32_t QMX2_DoMakeCombinedArchive(std::string& /*record*/) {
-    return Error(QMX2_OP_GENERIC, QMX2_REASON_NOT_IMPLEMENTED);
+// The kernel asks for a combined package without installing the module, so
+// the state directory is found here as at install.
+QMXSIM_EXPORT uint32_t QMX2_DoMakeCombinedArchive(std::string& record) {
+    const std::string dir = g_module.installed ? g_module.state_dir : qmxsim::StateDirectory();
+    return WithBoard(QMX2_OP_GENERIC, dir, [&](const BoardState& board) -> uint32_t {
+        if (board.require_root && ::geteuid() != 0) return QMX2_REASON_INSUFFICIENT_PRIVILEGES;
+        return qmxsim::MakeCombinedArchive(board, record);
+    });
 }
 
 }  // extern "C"

@@ -124,6 +124,38 @@ void Read(const json& obj, const char* key, EndWith& out) {
     }
 }
 
+// A misspelt place would only show as a part the kernel never finds, so it
+// is refused here, in the file that holds the mistake. The names are written
+// back in the order the kernel reads them, whatever order the file uses.
+void ReadLocation(const json& obj, const char* key, std::string& out) {
+    static const char* const kOrder[] = {"UPD_NEXT_FILE_PREPARE_LOCALLY", "UPD_NEXT_FILE_NEWEST",
+                                         "UPD_NEXT_FILE_COMMON_BUP",      "UPD_NEXT_FILE_CUR_DIR",
+                                         "UPD_NEXT_FILE_CUR_BUP",         "UPD_NEXT_FILE_IGNORE_CASE"};
+    std::string text;
+    Read(obj, key, text);
+    if (!Member(obj, key)) return;
+    bool given[std::size(kOrder)] = {};
+    size_t begin = 0;
+    for (;;) {
+        const size_t bar = text.find('|', begin);
+        std::string name = text.substr(begin, bar == std::string::npos ? std::string::npos : bar - begin);
+        name.erase(0, name.find_first_not_of(" \t"));
+        name.erase(name.find_last_not_of(" \t") + 1);
+        bool known = false;
+        for (size_t i = 0; i < std::size(kOrder); ++i) {
+            if (name == kOrder[i]) given[i] = known = true;
+        }
+        if (!known) Bad(key, "UPD_NEXT_FILE_* names joined by \" | \"");
+        if (bar == std::string::npos) break;
+        begin = bar + 1;
+    }
+    std::string joined;
+    for (size_t i = 0; i < std::size(kOrder); ++i) {
+        if (given[i]) joined += (joined.empty() ? "" : " | ") + std::string(kOrder[i]);
+    }
+    out = joined;
+}
+
 void FromJson(const json& j, BoardState& b) {
     if (!j.is_object()) throw BadValue("board.json must hold an object");
     Read(j, "board", b.board);
@@ -139,6 +171,7 @@ void FromJson(const json& j, BoardState& b) {
     Read(j, "require_root", b.require_root);
     Read(j, "secure_platform", b.secure_platform);
     Read(j, "bios_password", b.bios_password);
+    ReadLocation(j, "part_location", b.part_location);
 
     const json& faults = Section(j, "faults");
     ReadUnsigned(faults, "install_refuse_reason", 0, 0xFF, b.faults.install_refuse_reason);
@@ -186,15 +219,37 @@ LoadResult LoadBoard(const std::string& dir, BoardState& out, std::string* why) 
     return LoadResult::kOk;
 }
 
-int WriteLastAction(const std::string& dir, const LastAction& action) {
+namespace {
+
+// Rewrites board.json through change, keeping every key it does not touch.
+template <class Change>
+int RewriteBoardFile(const std::string& dir, Change&& change) {
     const std::string path = dir + "/" + kBoardFile;
     std::string text;
     const int err = ReadWholeFile(path, text);
     if (err != 0 && err != ENOENT) return err;
     json j = err == ENOENT ? json::object() : json::parse(text, nullptr, false);
     if (!j.is_object()) return EINVAL;
-    j["last_action"] = {{"status", action.status}, {"accepted", action.accepted}, {"executed", action.executed}};
+    change(j);
     return WriteFileAtomic(path, j.dump(4) + "\n");
+}
+
+json ToJson(const LastAction& action) {
+    return {{"status", action.status}, {"accepted", action.accepted}, {"executed", action.executed}};
+}
+
+}  // namespace
+
+int WriteLastAction(const std::string& dir, const LastAction& action) {
+    return RewriteBoardFile(dir, [&](json& j) { j["last_action"] = ToJson(action); });
+}
+
+int WriteUpdateResult(const std::string& dir, const std::optional<std::string>& bios_version,
+                      const LastAction& action) {
+    return RewriteBoardFile(dir, [&](json& j) {
+        if (bios_version) j["bios_version"] = *bios_version;
+        j["last_action"] = ToJson(action);
+    });
 }
 
 }  // namespace qmxsim

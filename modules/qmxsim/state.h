@@ -14,6 +14,9 @@ namespace qmxsim {
 // Used when $QMXSIM_STATE is unset or empty.
 constexpr const char kDefaultStateDir[] = "/opt/fleetmon/quillmark/sim";
 constexpr const char kBoardFile[] = "board.json";
+// In the order the kernel reads the names.
+constexpr const char kDefaultPartLocation[] =
+    "UPD_NEXT_FILE_COMMON_BUP | UPD_NEXT_FILE_CUR_DIR | UPD_NEXT_FILE_CUR_BUP";
 
 // $QMXSIM_STATE, or kDefaultStateDir.
 std::string StateDirectory();
@@ -69,6 +72,9 @@ struct BoardState {
     bool require_root = false;
     bool secure_platform = true;  // packages that ask for one are refused otherwise
     std::string bios_password;  // empty: the BIOS has no password
+    // Where an update lets the kernel look for the package's parts, as
+    // "NextFileLoc": UPD_NEXT_FILE_* names joined by " | ".
+    std::string part_location = kDefaultPartLocation;
     Faults faults;
     LastAction last_action;
 };
@@ -87,5 +93,10 @@ LoadResult LoadBoard(const std::string& dir, BoardState& out, std::string* why =
 // key as it is. Returns 0 or the errno of the failure (EINVAL: the file holds
 // no JSON object).
 int WriteLastAction(const std::string& dir, const LastAction& action);
+
+// The same for the end of an update: "last_action" and, when given,
+// "bios_version" replaced in one atomic write.
+int WriteUpdateResult(const std::string& dir, const std::optional<std::string>& bios_version,
+                      const LastAction& action);
 
 }  // namespace qmxsim

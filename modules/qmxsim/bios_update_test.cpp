@@ -1,0 +1,237 @@
+// QMX2_DoBiosUpdate through the loaded module, with the kernel's part
+// (fetching the named files from the places allowed) played by the test.
+#include "test_support.h"
+
+#include <algorithm>
+
+using namespace qmxsim_test;
+
+namespace {
+
+class UpdateTest : public ModuleTest {
+protected:
+    void SetUp() override {
+        ModuleTest::SetUp();
+        for (const fs::path* d : {&package_, &working_, &common_, &source_}) fs::create_directories(*d);
+        WriteBoard(R"({"board":"X1","bios_version":"1.00","unknown":{"kept":1}})");
+    }
+
+    static void Put(const fs::path& dir, const std::string& name, const std::string& bytes) {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+    }
+    // A BIOS 1.02 package for board X1 with its image and further elements.
+    void Package(const std::string& elements) {
+        Put(package_, "BupInfo2.xml", "<bupinfo2><packtype>BIOS</packtype><board>X1</board><biosversion>1.02"
+                                      "</biosversion><image>bios.bin</image>" + elements + "</bupinfo2>");
+        Put(package_, "bios.bin", image_);
+    }
+
+    static uint32_t Call(json& record) {
+        static const auto update = Sym<PFN_QMX2_DO_BIOS_UPDATE>("QMX2_DoBiosUpdate");
+        std::string text = record.dump();
+        const uint32_t status = update(text, nullptr, 0);
+        record = json::parse(text);
+        return status;
+    }
+
+    // With a next file left over from an earlier job, as the kernel may send it.
+    json Request() const {
+        return json{{"iSeq", 0}, {"ulProgress", 0}, {"sPartInfo", ""}, {"sStatusInfo", ""}, {"sFeedback", "fb"},
+                    {"sSourcePath", source_.string()}, {"sNextFile", "old.bin"}, {"sPassword", ""},
+                    {"NextFileLoc", "UPD_NEXT_FILE_CUR_DIR"}, {"BiosCodeArea", false}, {"LogoArea", false},
+                    {"PasswordArea", false}, {"ExplicitAreaMode", false}};
+    }
+
+    // The kernel: fetches the file asked for from the first place named that
+    // holds it, and sends the password from the second call on.
+    uint32_t Run(json record, std::vector<json>& answers, const std::string& password = "") {
+        for (int call = 0; call < 30; ++call) {
+            const uint32_t status = Call(record);
+            answers.push_back(record);
+            const int32_t seq = record["iSeq"];
+            if (status != 0 || seq >= 10000 || seq <= -10000) return status;
+            const std::string name = record["sNextFile"], where = record["NextFileLoc"];
+            for (const auto& [place, dir] :
+                 {std::pair{"_CUR_BUP", package_}, {"_CUR_DIR", working_}, {"_COMMON_BUP", common_}}) {
+                if (name.empty() || where.find(place) == std::string::npos || !fs::exists(dir / name)) continue;
+                fs::copy_file(dir / name, source_ / name, fs::copy_options::overwrite_existing);
+                break;
+            }
+            record["sPassword"] = password;
+        }
+        ADD_FAILURE() << "the series did not end";
+        return 0;
+    }
+
+    json Board() { return json::parse(Slurp(dir_.path / "board.json")); }
+
+    // Every file of the board: flash, board.json, config/, parts/, staging.
+    std::vector<std::string> Snapshot() {
+        std::vector<std::string> files;
+        for (const auto& e : fs::recursive_directory_iterator(dir_.path))
+            if (e.is_regular_file() && e.path().parent_path() != source_ && e.path().parent_path() != package_)
+                files.push_back(e.path().string() + "=" + Slurp(e.path()));
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+    const fs::path package_ = dir_.path / "pkg", working_ = dir_.path / "cwd", common_ = dir_.path / "common",
+                   source_ = dir_.path / "fetched";
+    const std::string image_ = std::string("\0\1\xff\r\n", 5) + std::string(70001, '\x5a');
+};
+
+}  // namespace
+
+TEST_F(UpdateTest, FullRunWritesImagePartsAndAreasAtTheEnd) {
+    WriteBoard(R"({"board":"X1","unknown":{"kept":1},
+                   "part_location":"UPD_NEXT_FILE_CUR_DIR|UPD_NEXT_FILE_COMMON_BUP"})");
+    ASSERT_EQ(Install(), 0u);
+    Package("<area>bios</area><area>logo</area><part>me.bin</part><part>ec.bin</part>");
+    Put(package_, "me.bin", "not in the places asked");
+    Put(working_, "me.bin", "me, from the working directory");
+    Put(common_, "ec.bin", "ec, from a common package");
+    Put(package_, "logo.bin", "logo");
+    std::vector<json> answers;
+    ASSERT_EQ(Run(Request(), answers), 0u);
+
+    std::vector<std::pair<int, std::string>> steps;
+    for (const json& a : answers) steps.emplace_back(a["iSeq"], a["sNextFile"]);
+    const std::vector<std::pair<int, std::string>> expected = {
+        {1, "BupInfo2.xml"}, {2, "bios.bin"}, {3, ""}, {4, ""}, {5, ""}, {1000, "me.bin"}, {1001, "ec.bin"},
+        {2000, "logo.bin"}, {3000, ""}, {10000, ""}};
+    EXPECT_EQ(steps, expected);
+    EXPECT_EQ(answers[5]["NextFileLoc"], "UPD_NEXT_FILE_COMMON_BUP | UPD_NEXT_FILE_CUR_DIR");
+    EXPECT_EQ(answers[7]["NextFileLoc"], "UPD_NEXT_FILE_CUR_BUP");
+    EXPECT_EQ(answers[3]["sStatusInfo"], "block 2 of 4");
+    for (size_t i = 1; i < answers.size(); ++i) EXPECT_GT(answers[i]["ulProgress"], answers[i - 1]["ulProgress"]);
+    EXPECT_EQ(answers.back()["ulProgress"], 10000);
+    EXPECT_EQ(answers.back()["sStatusInfo"], "BIOS updated to 1.02");
+    EXPECT_EQ(answers.back()["sFeedback"], "fb") << "keys it does not own come back as they came";
+
+    EXPECT_EQ(Slurp(dir_.path / "flash.bin"), image_);
+    EXPECT_FALSE(fs::exists(dir_.path / "flash.staging"));
+    EXPECT_EQ(Slurp(dir_.path / "parts" / "me.bin"), "me, from the working directory");
+    EXPECT_EQ(Slurp(dir_.path / "parts" / "ec.bin"), "ec, from a common package");
+    EXPECT_EQ(Slurp(dir_.path / "config" / "logo.bin"), "logo");
+    const json board = Board();
+    EXPECT_EQ(board["unknown"]["kept"], 1);
+    EXPECT_NE(board["last_action"]["accepted"], "");
+    EXPECT_EQ(board["last_action"]["executed"], board["last_action"]["accepted"]);
+    EXPECT_EQ(ModuleInfo()["sBiosInfo"], "1.02");
+}
+
+TEST_F(UpdateTest, HowTheSeriesEnds) {
+    Package("");
+    for (const auto& [faults, seq] : {std::pair{R"({"end_with":"cold_boot"})", 10001},
+                                      {R"({"end_with":"pending"})", 10006}, {R"({"cancel":true})", -10000}}) {
+        SCOPED_TRACE(faults);
+        fs::remove(dir_.path / "flash.bin");
+        WriteBoard(std::string(R"({"board":"X1","faults":)") + faults + "}");
+        ASSERT_EQ(Install(), 0u);
+        std::vector<json> answers;
+        ASSERT_EQ(Run(Request(), answers), 0u);
+        EXPECT_EQ(answers.back()["iSeq"], seq);
+        EXPECT_EQ(answers.back()["sNextFile"], "") << "no stale file asked for";
+        const bool cancelled = seq == -10000;
+        EXPECT_EQ(answers.back()["ulProgress"], cancelled ? 0 : 10000);
+        EXPECT_EQ(fs::exists(dir_.path / "flash.bin"), !cancelled);
+        EXPECT_EQ(Board().value("last_action", json::object()).value("executed", "none"), cancelled ? "none" : "")
+            << "a cancel writes nothing; a cold boot or pending operation is not yet in effect";
+    }
+}
+
+TEST_F(UpdateTest, PasswordIsCheckedFromTheSecondCall) {
+    WriteBoard(R"({"board":"X1","bios_password":"s3cret"})");
+    ASSERT_EQ(Install(), 0u);
+    Package("");
+    for (const char* wrong : {"", "S3CRET"}) {
+        std::vector<json> answers;
+        EXPECT_EQ(Run(Request(), answers, wrong), Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_INVALID_PASSWORD));
+        EXPECT_EQ(answers.size(), 2u) << "the start passes without it";
+        EXPECT_EQ(answers.back()["iSeq"], 1) << "the refused call comes back as it came";
+    }
+    std::vector<json> answers;
+    ASSERT_EQ(Run(Request(), answers, "s3cret"), 0u);
+    EXPECT_EQ(Slurp(dir_.path / "flash.bin"), image_);
+}
+
+TEST_F(UpdateTest, FailuresChangeNothing) {
+    ASSERT_EQ(Install(), 0u);
+    Package("<area>bios</area><area>setup</area><part>me.bin</part>");
+    Put(package_, "setup_settings.bin", "new setup");
+    Put(package_, "me.bin", "me");
+    Put(dir_.path, "flash.bin", "old flash");
+    fs::create_directories(dir_.path / "config");
+    Put(dir_.path / "config", "setup_settings.bin", "old setup");
+    for (const char* step : {"3", "3000"}) {
+        WriteBoard(std::string(R"({"board":"X1","faults":{"fail_reason":"0x83","fail_at_step":)") + step + "}}");
+        const std::vector<std::string> before = Snapshot();
+        std::vector<json> answers;
+        EXPECT_EQ(Run(Request(), answers), Error(QMX2_OP_DO_BIOS_UPDATE, 0x83)) << step;
+        EXPECT_EQ(answers.back()["sStatusInfo"], std::string("BIOS update failed at step ") + step);
+        EXPECT_EQ(Snapshot(), before) << "no staging file left, nothing committed";
+    }
+
+    // A part or the image the kernel could not find.
+    WriteBoard(R"({"board":"X1"})");
+    for (const auto& [lost, why] : {std::pair{"me.bin", "part 'me.bin' is missing"},
+                                    {"bios.bin", "image 'bios.bin' is missing"}}) {
+        fs::remove_all(source_);
+        fs::create_directories(source_);
+        Package("<part>me.bin</part>");
+        fs::remove(package_ / lost);
+        const std::vector<std::string> before = Snapshot();
+        std::vector<json> answers;
+        EXPECT_EQ(Run(Request(), answers), Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_INVALID_FILE));
+        EXPECT_EQ(answers.back()["sStatusInfo"], why);
+        EXPECT_EQ(Snapshot(), before);
+    }
+}
+
+TEST_F(UpdateTest, AreaFlagsSelectWhatIsWritten) {
+    ASSERT_EQ(Install(), 0u);
+    Package("<area>bios</area><area>setup</area><area>logo</area><part>me.bin</part>");
+    for (const char* name : {"setup_settings.bin", "logo.bin", "me.bin"}) Put(package_, name, name);
+    json request = Request();
+    request["LogoArea"] = true;
+    std::vector<json> answers;
+    ASSERT_EQ(Run(request, answers), 0u);
+    EXPECT_EQ(answers.size(), 4u) << "description, logo, commit, end";
+    EXPECT_EQ(answers.back()["sStatusInfo"], "1 configuration area updated");
+    EXPECT_EQ(Slurp(dir_.path / "config" / "logo.bin"), "logo.bin");
+    EXPECT_FALSE(fs::exists(dir_.path / "config" / "setup_settings.bin"));
+    EXPECT_FALSE(fs::exists(dir_.path / "flash.bin") || fs::exists(dir_.path / "parts"));
+    EXPECT_EQ(ModuleInfo()["sBiosInfo"], "1.00") << "the BIOS code was not written";
+
+    request = Request();
+    request["PasswordArea"] = true;  // not carried
+    EXPECT_EQ(Run(request, answers), Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_INVALID_PARAMETERS));
+}
+
+TEST_F(UpdateTest, Refusals) {
+    ASSERT_EQ(Install(), 0u);
+    const std::pair<const char*, const char*> packages[] = {
+        {"<board>X2</board><image>b.bin</image>", "not for board X1"},
+        {"<board>X1</board>", "no BIOS image"},
+        {"<board>X1</board><image>b.bin</image><part>B.BIN</part>", "named twice"}};
+    json record = Request();
+    record["iSeq"] = 1;
+    for (const auto& [doc, why] : packages) {
+        Put(source_, "BupInfo2.xml",
+            std::string("<bupinfo2><packtype>BIOS</packtype><biosversion>1.02</biosversion>") + doc + "</bupinfo2>");
+        EXPECT_EQ(Call(record), Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_INVALID_FILE)) << why;
+        EXPECT_NE(record["sStatusInfo"].get<std::string>().find(why), std::string::npos) << record["sStatusInfo"];
+    }
+
+    Package("");
+    fs::copy(package_, source_, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    for (int seq : {7, 3}) {  // a step it never gives; block 2 before block 1
+        record["iSeq"] = seq;
+        EXPECT_EQ(Call(record), Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_INVALID_PARAMETERS)) << seq;
+    }
+    record["iSeq"] = 1;
+    record["sSourcePath"] = (dir_.path / "nowhere").string();
+    EXPECT_EQ(Call(record), Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_INVALID_DIRECTORY));
+    WriteBoard(R"({"part_location":"UPD_NEXT_FILE_CUR_BUP | UPD_NEXT_FILE_ELSEWHERE"})");
+    EXPECT_EQ(Install(), Error(QMX2_OP_INSTALL, QMX2_REASON_INVALID_FILE));
+}
