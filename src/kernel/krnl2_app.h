@@ -112,13 +112,19 @@ public:
     bool NextFileAbsorb(const char* szFileSpec, uint32_t dwLocation, const CString& csDestDir);
     // The module's restore calls until it ends; the last status.
     uint32_t DoTheConfigurationRestoreMainLoop();
+    // The module's update calls until it ends; the last status.
+    uint32_t DoTheBiosUpdateMainLoop();
 
     // The jobs the task loop dispatches to.
     void DoTheConfigurationRestore(bool fCheckAndSelect);
-    void DoTheBiosUpdate();
+    uint32_t DoTheBiosUpdate();
     void DoDisplayActionStatus();
     void DoTheConfigurationBackup();
     uint32_t ExtLocateAndExecuteSynchronousCommand();
+    // An archive's members into a new temporary folder; false when it holds none.
+    bool extractZipToTemporaryFolder(const char* szZipPath, CString& csCreatedFolder);
+    // The combined package from a folder; 0, or 1 with the failure reported.
+    int doTheBupAddFiles(const char* szSrcDir);
 
     // Per-job members back to their empty state after a job.
     void TaskVarsClean();
@@ -165,6 +171,7 @@ public:
     // Replaces the profile (tests point the kernel at their own files).
     void ProfileSet(CProfile* pProfile) { m_pProfile.reset(pProfile); }
     void BinDirSet(const CString& csDir) { m_csBinDir = csDir; }
+    void TempDirSet(const CString& csDir) { m_csTempDir = csDir; }
 
 private:
     // One trial of the module search: loads the module at a path and returns the status of using it.
@@ -181,8 +188,11 @@ private:
     E_FILE_CHECK FileSelect(bool fConfiguration, const char* pszDir, std::vector<CBupAssessmentEx>& arCandidates,
                             CBupAssessmentEx& selected);
 
-    // The restore job's steps; its result (31 for a failure before the module ran).
+    // The restore and update jobs' steps; their result (31 for a failure before the module ran).
     uint32_t ConfigurationRestoreRun(bool fCheckAndSelect);
+    uint32_t BiosUpdateRun();
+    // The request fields update and restore records share, from the job's options.
+    void RequestFromJob(CQmx2UpdateInfo& rec) const;
 
     // One task-loop turn for a request that arrived: the session and its job.
     // True when the request was a job this kernel carries out.

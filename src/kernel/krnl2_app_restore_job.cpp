@@ -8,17 +8,6 @@ namespace {
 
 const char* Text(int id) { return NS_QMKRNL2::StringResLoad(id); }
 
-// Texts for a scan or selection that found nothing usable.
-int FileCheckText(E_FILE_CHECK eCheck) {
-    switch (eCheck) {
-    case FC_INCOMPATIBLE: return 1077;
-    case FC_INCOMPATIBLE_QUILLMARK: return 5331;
-    case FC_SECURE_PLATFORM_REQUIRED: return 5332;
-    case FC_INVALID_FILE_FOR_FULL_UPDATE: return 5201;
-    default: return 1095;
-    }
-}
-
 }  // namespace
 
 void CKrnl2App::DoTheConfigurationRestore(bool fCheckAndSelect) {
@@ -45,8 +34,8 @@ uint32_t CKrnl2App::ConfigurationRestoreRun(bool fCheckAndSelect) {
         std::vector<CBupAssessmentEx> candidates;
         const E_FILE_CHECK eCheck = ConfigurationFilesFindAndCheck(m_csWrkDir, m_JobCmdInfo.m_csTarget, candidates);
         if (eCheck != FC_VALID) {
-            ReportAnEvent(LOG_ERROR, 2012, Text(FileCheckText(eCheck)));
-            ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, Text(FileCheckText(eCheck)));
+            ReportAnEvent(LOG_ERROR, 2012, Text(FileCheckTextId(eCheck)));
+            ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, Text(FileCheckTextId(eCheck)));
             return ERROR_GEN_FAILURE;
         }
         FileResultKillConfirmFlags(candidates, CConfirmFlags(CConfirmFlags::FullUpdate));
@@ -55,14 +44,8 @@ uint32_t CKrnl2App::ConfigurationRestoreRun(bool fCheckAndSelect) {
         ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eAction, Text(5510));
         const E_FILE_CHECK eSelect = ConfigurationFileSelect(m_csWrkDir, candidates, m_CurArc);
         if (eSelect != FC_VALID) {
-            static const char* const kWhy[] = {"INVALID_OR_MISSING_FILE", "SECURE_PLATFORM_UPDATE_REQUIRED",
-                                               "INCOMPATIBLE_QUILLMARK_VERSION", "INVALID_FILE_FOR_FULL_UPDATE"};
-            const char* pszWhy = eSelect == FC_SECURE_PLATFORM_REQUIRED     ? kWhy[1]
-                                 : eSelect == FC_INCOMPATIBLE_QUILLMARK      ? kWhy[2]
-                                 : eSelect == FC_INVALID_FILE_FOR_FULL_UPDATE ? kWhy[3]
-                                                                              : kWhy[0];
-            const int idText = eSelect == FC_INCOMPATIBLE ? 1095 : FileCheckText(eSelect);
-            QM_TRACE_INTERNAL(1, "", "ConfigurationFileSelect failed, %s", pszWhy);
+            const int idText = FileSelectTextId(eSelect);
+            QM_TRACE_INTERNAL(1, "", "ConfigurationFileSelect failed, %s", FileSelectFailure2Str(eSelect));
             ReportAnEvent(LOG_ERROR, 2012, Text(idText));
             ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, Text(idText));
             return ERROR_GEN_FAILURE;
@@ -119,18 +102,8 @@ uint32_t CKrnl2App::DoTheConfigurationRestoreMainLoop() {
     QM_TRACE_ENTER(3, "m_JobCmdInfo.m_Options={%s}", m_JobCmdInfo.m_Options.ToString(csOptions));
     CQmx2ConfigRestoreInfo& rec = m_Qmx.m_ConfigRestoreInfo;
     rec.clear();
-    rec.m_fExtendedStatus = m_JobCmdInfo.OptionExists(eExtendedStatus);
-    rec.m_fForceCapsuleOnDisk = m_JobCmdInfo.OptionExists(eForceCapsuleOnDisk);
-    rec.m_fForceCapsulePost = m_JobCmdInfo.OptionExists(eForceCapsulePost);
-    rec.m_fForceRuntime = m_JobCmdInfo.OptionExists(eForceRuntime);
-    rec.SystemDataArea = m_JobCmdInfo.OptionExists(eSystemDataArea);
-    rec.SetupSettingsArea = m_JobCmdInfo.OptionExists(eNvRamArea);
-    rec.LogoArea = m_JobCmdInfo.OptionExists(eLogoArea);
-    rec.PasswordArea = m_JobCmdInfo.OptionExists(ePasswordArea);
-    rec.BootOrderVariablesArea = m_JobCmdInfo.OptionExists(eBootOrderVariablesArea);
+    RequestFromJob(rec);
     rec.m_sSourcePath = m_Qmx.m_csTransferDir.str();
-    if (m_JobCmdInfo.OptionExists(ePwd))
-        rec.sPassword = m_JobCmdInfo.m_csPassword.str();
 
     uint32_t ulStatus = m_Qmx.DoConfigurationRestore(true);
     if (Qmx2Failed(ulStatus)) {
@@ -138,6 +111,9 @@ uint32_t CKrnl2App::DoTheConfigurationRestoreMainLoop() {
         if (!rec.m_sStatusInfo.empty())
             ReportAnEvent(LOG_ERROR, 2012, rec.m_sStatusInfo.c_str());
     }
+    // The password travels from the second call on.
+    if (m_JobCmdInfo.OptionExists(ePwd))
+        rec.sPassword = m_JobCmdInfo.m_csPassword.str();
     while (!Qmx2Failed(ulStatus)) {
         QM_TRACE_INTERNAL(3, "", "iSeq = %d", rec.m_iSeq);
         StateInfoSendToClient(ulStatus);
