@@ -103,6 +103,11 @@ bool CFrontendOptions::IsKernelOption(const std::string& csArg) {
     return false;
 }
 
+bool CFrontendOptions::MakeJob() const {
+    return std::any_of(m_Job.begin(), m_Job.end(),
+                       [](const std::string& csArg) { return strcasecmp(csArg.c_str(), "--make") == 0; });
+}
+
 bool CFrontendOptions::IsPasswordSwitch(const std::string& csArg) {
     return strcasecmp(csArg.c_str(), "-pwd") == 0 || strcasecmp(csArg.c_str(), "-pwc") == 0;
 }

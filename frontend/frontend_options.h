@@ -27,6 +27,8 @@ public:
     int TimeoutSeconds() const { return m_nTimeoutSeconds; }
     const std::string& KernelPath() const { return m_csKernelPath; }
     const std::vector<std::string>& Job() const { return m_Job; }
+    // The job makes a combined package, which only a kernel without a board module does.
+    bool MakeJob() const;
 
 private:
     // An option of the kernel's language such as --auto starts the job; any

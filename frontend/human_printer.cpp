@@ -31,6 +31,7 @@ std::string Joined(const std::vector<std::string>& items) {
 }  // namespace
 
 void CHumanPrinter::Line(std::ostream& stream, const std::string& csText) {
+    CandidatesFlush();
     m_progress.BreakLine();
     stream << csText << '\n' << std::flush;
 }
@@ -73,6 +74,7 @@ void CHumanPrinter::Message(const SKernelMessage& msg) {
         Line(m_out, msg.Texts.at(0));
         return;
     case CDEdureMsg::eProgress:
+        CandidatesFlush();
         m_progress.Update(msg.Values.at(0));
         return;
     case CDEdureMsg::eShutDown:
@@ -97,18 +99,37 @@ void CHumanPrinter::Message(const SKernelMessage& msg) {
 
 void CHumanPrinter::CandidateShow(const SKernelMessage& msg) {
     const CBupAssessmentEx& c = *msg.Candidate;
-    std::string cs = "candidate: " + c.Name().str() + ", BIOS " + c.BiosVer().str() + ": " +
-                     UsabilityWords(c.m_Usability) + ", " + ConsistencyWords(c.m_Consistency);
-    if (msg.fCandidateEx) {
-        CString csAreas;
+    CString csAreas;
+    if (msg.fCandidateEx)
         c.m_UsageFlags.AreasToString(csAreas);
-        if (!csAreas.IsEmpty())
-            cs += "; areas: " + csAreas.str();
+    const std::string csConfirm = Joined(ConfirmWords(c.m_confirmflags));
+    m_Candidates.push_back({c.Name().str(), c.BiosVer().str(), UsabilityWords(c.m_Usability),
+                            ConsistencyWords(c.m_Consistency), csAreas.IsEmpty() ? "-" : csAreas.str(),
+                            csConfirm.empty() ? "-" : csConfirm});
+}
+
+void CHumanPrinter::CandidatesFlush() {
+    if (m_Candidates.empty())
+        return;
+    std::vector<CandidateRow> rows;
+    rows.swap(m_Candidates);
+    rows.insert(rows.begin(), CandidateRow{"CANDIDATE", "BIOS", "VERDICT", "CONSISTENCY", "AREAS", "CONFIRM"});
+    CandidateRow::size_type nColumns = rows.front().size();
+    std::array<size_t, 6> widths{};
+    for (const CandidateRow& row : rows)
+        for (size_t i = 0; i < nColumns; ++i)
+            widths[i] = std::max(widths[i], row[i].size());
+    m_progress.BreakLine();
+    for (const CandidateRow& row : rows) {
+        std::string cs;
+        for (size_t i = 0; i < nColumns; ++i) {
+            cs += row[i];
+            if (i + 1 < nColumns)
+                cs += std::string(widths[i] - row[i].size() + 2, ' ');
+        }
+        m_out << cs << '\n';
     }
-    const std::vector<std::string> confirm = ConfirmWords(c.m_confirmflags);
-    if (!confirm.empty())
-        cs += "; needs confirmation: " + Joined(confirm);
-    Line(m_out, cs);
+    m_out << std::flush;
 }
 
 void CHumanPrinter::InfoShow(const SKernelMessage& msg) {

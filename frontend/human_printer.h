@@ -2,7 +2,10 @@
 // failures on the error stream, everything else on the output stream.
 #pragma once
 
+#include <array>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "frontend/message_printer.h"
 #include "frontend/progress_view.h"
@@ -23,10 +26,14 @@ public:
 private:
     // One line on out or err, after any open progress bar is ended.
     void Line(std::ostream& stream, const std::string& csText);
+    // Candidates arrive one per message; they are shown as one table when the next other output comes.
     void CandidateShow(const SKernelMessage& msg);
+    void CandidatesFlush();
     void InfoShow(const SKernelMessage& msg);
 
     std::ostream& m_out;
     std::ostream& m_err;
     CProgressView m_progress;
+    using CandidateRow = std::array<std::string, 6>;
+    std::vector<CandidateRow> m_Candidates;
 };

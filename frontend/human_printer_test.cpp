@@ -71,16 +71,34 @@ TEST_F(FrontendHuman, ModuleInfoIsAnAlignedTable) {
               "  LongerKey : 2\n");
 }
 
-TEST_F(FrontendHuman, CandidateLineCarriesNameVersionAndJudgement) {
+TEST_F(FrontendHuman, CandidatesFormOneAlignedTableBeforeTheNextLine) {
     CHumanPrinter printer(out, err, false);
-    SKernelMessage msg = Msg(CDEdureMsg::eCheckFileResult, {});
-    msg.Candidate.emplace();
-    msg.Candidate->m_csName = "x.bup";
-    msg.Candidate->m_csBiosVer = "R1.22";
-    msg.Candidate->m_Usability = CBupUsability::USABILITY_OLDER_VERSION;
-    msg.Candidate->m_Consistency = CBupConsistency::CONSISTENCY_DEMAGED;
-    printer.Message(msg);
-    EXPECT_EQ(out.str(), "candidate: x.bup, BIOS R1.22: older than installed, damaged\n");
+    auto candidate = [&](const char* name, const char* bios, CBupUsability::e_usability usability) {
+        SKernelMessage msg = Msg(CDEdureMsg::eCheckFileResult, {});
+        msg.Candidate.emplace();
+        msg.Candidate->m_csName = name;
+        msg.Candidate->m_csBiosVer = bios;
+        msg.Candidate->m_Usability = usability;
+        msg.Candidate->m_Consistency = CBupConsistency::CONSISTENCY_COMPLETE_VALID;
+        msg.Candidate->m_confirmflags.Set(CConfirmFlags::BiosOverwrite);
+        printer.Message(msg);
+    };
+    candidate("long-name.bup", "R1.22", CBupUsability::USABILITY_OLDER_VERSION);
+    candidate("x.bup", "2.0", CBupUsability::USABILITY_OLDER_VERSION);
+    EXPECT_EQ(out.str(), "") << "held until the table is complete";
+    printer.Message(Msg(CDEdureMsg::eAction, {"Selecting file"}));
+    const std::string text = out.str();
+    const size_t header = text.find("CANDIDATE");
+    const size_t first = text.find("long-name.bup");
+    const size_t second = text.find("x.bup");
+    ASSERT_NE(header, std::string::npos);
+    ASSERT_LT(first, second);
+    EXPECT_LT(second, text.find("action: Selecting file")) << "the table comes before the next line";
+    // Columns line up: the version starts at the same offset in each row.
+    const size_t lineStart = text.rfind('\n', second) + 1;
+    EXPECT_EQ(text.find("BIOS", header) - header, text.find("2.0", second) - lineStart);
+    EXPECT_EQ(text.find("R1.22") - first, text.find("2.0", second) - lineStart);
+    EXPECT_NE(text.find("older than installed"), std::string::npos);
 }
 
 }  // namespace

@@ -1,12 +1,22 @@
 #include "frontend/job_summary.h"
 
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <system_error>
+
 #include "cmdline/qm_cmd_line.h"
 
 CJobSummary::CJobSummary(const std::string& csCmdLine) {
     CQmCmdLine cmd;
     cmd.Parse(csCmdLine.c_str());
     // The kernel's own order of precedence among the jobs.
-    if (cmd.OptionExists(eNvramUpdate))
+    if (cmd.OptionExists(eMake)) {
+        m_eJob = EJob::kMake;
+        m_csWorkDir = cmd.m_csWrkDir.str();
+        m_Before = PackagesNow();
+    } else if (cmd.OptionExists(eNvramUpdate))
         m_eJob = EJob::kRestore;
     else if (cmd.OptionExists(eUpdate))
         m_eJob = EJob::kUpdate;
@@ -30,15 +40,46 @@ void CJobSummary::Observe(const SKernelMessage& msg) {
         m_csReboot = "reboot skipped, a manual reboot is needed";
 }
 
+CJobSummary::Packages CJobSummary::PackagesNow() const {
+    Packages packages;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(m_csWorkDir.empty() ? "." : m_csWorkDir, ec)) {
+        const std::string csName = entry.path().filename().string();
+        struct stat st {};
+        if (csName.size() > 4 && strcasecmp(csName.c_str() + csName.size() - 4, ".bup") == 0 &&
+            stat(entry.path().c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            packages[csName] = {static_cast<unsigned long>(st.st_ino),
+                                st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
+    }
+    return packages;
+}
+
+std::string CJobSummary::PackageMade() const {
+    for (const auto& package : PackagesNow()) {
+        const auto before = m_Before.find(package.first);
+        if (before == m_Before.end() || before->second != package.second)
+            return package.first;
+    }
+    return "";
+}
+
+bool CJobSummary::FailedSilently() const { return m_eJob == EJob::kMake && m_csError.empty() && PackageMade().empty(); }
+
 std::string CJobSummary::Text() const {
     if (!m_csError.empty())
         return "failed: " + m_csError;
+    if (m_eJob == EJob::kMake) {
+        const std::string csPackage = PackageMade();
+        return csPackage.empty() ? "failed: no combined package was made (the log file names the reason)"
+                                 : "combined package made: " + csPackage;
+    }
     std::string cs;
     switch (m_eJob) {
     case EJob::kUpdate: cs = "BIOS updated" + (m_csFile.empty() ? "" : " from " + m_csFile); break;
     case EJob::kBackup: cs = "configuration archived" + (m_csFile.empty() ? "" : " to " + m_csFile); break;
     case EJob::kRestore: cs = "configuration restored" + (m_csFile.empty() ? "" : " from " + m_csFile); break;
     case EJob::kActionStatus: cs = "action status shown"; break;
+    case EJob::kMake:
     case EJob::kOther: cs = "done"; break;
     }
     return m_csReboot.empty() ? cs : cs + "; " + m_csReboot;

@@ -2,7 +2,9 @@
 // the messages the kernel sent.
 #pragma once
 
+#include <map>
 #include <string>
+#include <utility>
 
 #include "frontend/message_decoder.h"
 
@@ -13,10 +15,21 @@ public:
     void Observe(const SKernelMessage& msg);
     // "configuration archived to a.nvux", "failed: Invalid password", ...
     std::string Text() const;
+    // A job that failed without an error message: the kernel reports a failed
+    // combined package only in its log, so its absence tells.
+    bool FailedSilently() const;
 
 private:
-    enum class EJob { kOther, kUpdate, kBackup, kRestore, kActionStatus };
+    enum class EJob { kOther, kUpdate, kBackup, kRestore, kActionStatus, kMake };
+    // The packages in the working directory, each with its inode and modification time.
+    using Packages = std::map<std::string, std::pair<unsigned long, long long>>;
+    Packages PackagesNow() const;
+    // A package the make job wrote since the job began (new or replaced); "" when none.
+    std::string PackageMade() const;
+
     EJob m_eJob = EJob::kOther;
+    std::string m_csWorkDir;
+    Packages m_Before;
     std::string m_csFile;
     std::string m_csError;
     std::string m_csReboot;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_helpers.h"
+
 namespace {
 SKernelMessage Msg(E_DEDURE_MSG eType, const std::string& csText) {
     SKernelMessage msg;
@@ -37,4 +39,23 @@ TEST(FrontendJobSummary, OneLinePerJobAndOutcome) {
             summary.Observe(msg);
         EXPECT_EQ(summary.Text(), c.expected) << c.cmdLine;
     }
+}
+
+// The kernel tells a failed combined package only to its log: the package's absence tells the front-end.
+TEST(FrontendJobSummary, MakeJobJudgedByThePackageWrittenSinceItBegan) {
+    TempDir dir;
+    dir.write("old.bup", "made just before, in the same second");
+    CJobSummary summary("-d " + dir.path() + " --make -o new.bup -binp a.bup -cinp b.nvux");
+    EXPECT_TRUE(summary.FailedSilently());
+    EXPECT_EQ(summary.Text(), "failed: no combined package was made (the log file names the reason)");
+
+    dir.write("unrelated.txt", "not a package");
+    EXPECT_TRUE(summary.FailedSilently());
+    dir.write("new.bup", "package");
+    EXPECT_FALSE(summary.FailedSilently());
+    EXPECT_EQ(summary.Text(), "combined package made: new.bup");
+
+    summary.Observe(Msg(CDEdureMsg::eError, "Can't overwrite file"));
+    EXPECT_EQ(summary.Text(), "failed: Can't overwrite file");
+    EXPECT_FALSE(summary.FailedSilently()) << "the error message already fails the job";
 }

@@ -58,6 +58,10 @@ std::string WaitStatusText(int nStatus) {
 // often before a front-end could read that state from its announcement.
 constexpr int kKernelExitNoModule = 3;
 
+// What a kernel started with --noextlocate announces as its system.
+constexpr const char* kNoBoardSystem = "unspecified system";
+constexpr int kOtherKindSeconds = 60;
+
 bool EndedForLackOfModule(int nStatus) {
     return nStatus >= 0 && WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == kKernelExitNoModule;
 }
@@ -70,7 +74,10 @@ std::unique_ptr<CKrnl2Inter> CKernelLocator::Attach() {
         auto pInter = std::make_unique<CKrnl2Inter>();
         if (pInter->Open(IF_FORCE_CLIENT) && Alive(pInter->ServerPid())) {
             QM_TRACE_INTERNAL(3, "", "running kernel found: pid=%d", pInter->ServerPid());
-            return pInter;
+            if (KindFits(*pInter))
+                return pInter;
+            // It would take the job and do nothing with it.
+            WaitGone(pInter->ServerPid());
         }
         QM_TRACE_INTERNAL(2, "", "init FIFO holds access bytes, but no live kernel behind them");
     }
@@ -151,6 +158,29 @@ bool CKernelLocator::InitFifoHoldsAccessBytes(int nLooks) {
     return false;
 }
 
+bool CKernelLocator::KindFits(const CKrnl2Inter& inter) {
+    try {
+        const SKernelStatus status = AnnouncementWait(inter, kStartSeconds);
+        return (status.csSystem == kNoBoardSystem) == m_fNoBoard;
+    } catch (const CFrontendError&) {
+        return false;
+    }
+}
+
+void CKernelLocator::WaitGone(pid_t pid) {
+    QM_TRACE_INTERNAL(2, "", "kernel %d is of the other kind, waiting for it to end", static_cast<int>(pid));
+    const auto deadline = Clock::now() + std::chrono::seconds(kOtherKindSeconds);
+    while (Alive(pid)) {
+        CSignalGuard::ThrowIfInterrupted();
+        if (Clock::now() >= deadline)
+            throw CFrontendError(eExitKernel, std::string("a kernel ") +
+                                                  (m_fNoBoard ? "with a board module" : "for combined packages") +
+                                                  " (process " + std::to_string(pid) + ") did not end within " +
+                                                  std::to_string(kOtherKindSeconds) + " s");
+        std::this_thread::sleep_for(kLook * 4);
+    }
+}
+
 std::string CKernelLocator::KernelBinary() const {
     if (!m_csKernelPath.empty())
         return m_csKernelPath;
@@ -185,15 +215,17 @@ pid_t CKernelLocator::Spawn() {
     posix_spawnattr_setflags(&setup.attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
 
     std::string csServer = "--server";
+    std::string csNoBoard = "--noextlocate";
     std::string csArg0 = csBinary;
-    char* argv[] = {csArg0.data(), csServer.data(), nullptr};
+    char* argv[] = {csArg0.data(), csServer.data(), m_fNoBoard ? csNoBoard.data() : nullptr, nullptr};
     pid_t pid = 0;
     const int nErr = csBinary.find('/') == std::string::npos
                          ? posix_spawnp(&pid, csBinary.c_str(), &setup.actions, &setup.attr, argv, environ)
                          : posix_spawn(&pid, csBinary.c_str(), &setup.actions, &setup.attr, argv, environ);
     if (nErr != 0)
         throw CFrontendError(eExitKernel, "cannot start the kernel '" + csBinary + "': " + std::strerror(nErr));
-    QM_TRACE_INTERNAL(3, "", "kernel started: '%s --server', pid=%d", csBinary.c_str(), static_cast<int>(pid));
+    QM_TRACE_INTERNAL(3, "", "kernel started: '%s --server%s', pid=%d", csBinary.c_str(),
+                      m_fNoBoard ? " --noextlocate" : "", static_cast<int>(pid));
     m_Children.push_back(pid);
     return pid;
 }

@@ -15,7 +15,9 @@
 class CKernelLocator {
 public:
     // Kernel binary to start: csKernelPath, else qmkrnl2 beside our executable, else on PATH.
-    explicit CKernelLocator(std::string csKernelPath) : m_csKernelPath(std::move(csKernelPath)) {}
+    // fNoBoard: a kernel without a board module, the only kind that makes combined packages.
+    explicit CKernelLocator(std::string csKernelPath, bool fNoBoard = false)
+        : m_csKernelPath(std::move(csKernelPath)), m_fNoBoard(fNoBoard) {}
 
     // Attached to a live kernel's announcement (which may still be initialising).
     // Throws CFrontendError.
@@ -32,12 +34,18 @@ private:
     // Whether the init FIFO holds a kernel's access bytes, looking nLooks times
     // 5 ms apart: another front-end may be between reading and writing them back.
     static bool InitFifoHoldsAccessBytes(int nLooks);
+    // Whether a running kernel is of the kind this front-end needs; false also
+    // when it ended while we looked.
+    bool KindFits(const CKrnl2Inter& inter);
+    // Waits for a kernel of the other kind to end; throws when it does not in time.
+    void WaitGone(pid_t pid);
     std::string KernelBinary() const;
     // Starts "<binary> --server" detached; throws when it cannot be spawned.
     pid_t Spawn();
     void ReapChildren();
 
     std::string m_csKernelPath;
+    bool m_fNoBoard = false;
     std::vector<pid_t> m_Children;  // started by us and not yet reaped
     std::map<pid_t, int> m_Ended;  // wait status of reaped children, -1 when unknown
 };

@@ -60,7 +60,7 @@ int CQuillmarkApp::Run(const std::vector<std::string>& args, std::ostream& out, 
     else
         pPrinter = std::make_unique<CHumanPrinter>(out, err, fTerminal);
     try {
-        CKernelLocator locator(opts.KernelPath());
+        CKernelLocator locator(opts.KernelPath(), opts.MakeJob());
         CSessionClient client(locator, *pPrinter, opts.TimeoutSeconds());
         if (opts.Status())
             return client.Status();

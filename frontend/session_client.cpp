@@ -162,7 +162,7 @@ int CSessionClient::Session(CKrnl2Inter& inter, const std::string& csCmdLine) {
     }
     inter.ResponseFifo2Cleanup();
     inter.SessionClose(0);
-    const int nExit = fJobError ? eExitJobError : eExitOk;
+    const int nExit = fJobError || summary.FailedSilently() ? eExitJobError : eExitOk;
     m_printer.Done(nExit, summary.Text());
     return nExit;
 }

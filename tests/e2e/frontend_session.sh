@@ -13,9 +13,9 @@ pass "info job"
 
 run_fe -at -o update.bup -arb
 expect_eq "$RC" 1 "a job that reports an error"
-expect_contains "$ERR" "BIOS update is not available yet" "the error is shown"
-expect_not_contains "$OUT" "not available yet" "errors go to stderr"
-pass "update job answers that it is not available"
+expect_contains "$ERR" "invalid or missing file(s)" "the error is shown"
+expect_not_contains "$OUT" "invalid or missing" "errors go to stderr"
+pass "update from a missing package reports the error"
 
 run_fe --json -at -o update.bup
 expect_eq "$RC" 1 "BIOS update in JSON"
@@ -28,7 +28,7 @@ kinds = [e.get("event") for e in events]
 assert kinds[0] == "accepted" and kinds[-1] == "done", kinds
 assert events[-1]["exit_code"] == 1 and events[-1]["summary"].startswith("failed: "), events[-1]
 errors = [e for e in events if e.get("event") == "message" and e.get("type") == "eError"]
-assert errors and "not available yet" in errors[0]["text"], events
+assert errors and errors[0]["text"] == "invalid or missing file(s)", events
 PY
     pass "--json gives one object per line"
 fi

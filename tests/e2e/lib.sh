@@ -116,3 +116,26 @@ send_record() {  # type [command-line pid]
     fi
     printf '%b' "$bytes" >"$REQUEST_FIFO"
 }
+
+# ---- packages and the simulated board's state ------------------------------
+SIM="$QM_PREFIX/sim"
+
+# An update package made by the simulated board's own tool.
+make_pkg() {  # out [make-package options]
+    "$QM_SOURCE_DIR/modules/qmxsim/make-package" "$@" || fail "make-package $*"
+}
+
+# One value of the board's board.json.
+board_value() {  # key
+    python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))[sys.argv[2]])' "$SIM/board.json" "$1"
+}
+
+# Replaces keys of board.json, given as JSON text of an object.
+board_set() {  # json-object
+    python3 - "$SIM/board.json" "$1" <<'PY' || fail "board_set $1"
+import json, sys
+state = json.load(open(sys.argv[1]))
+state.update(json.loads(sys.argv[2]))
+json.dump(state, open(sys.argv[1], "w"))
+PY
+}
