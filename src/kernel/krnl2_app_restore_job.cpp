@@ -20,9 +20,7 @@ uint32_t CKrnl2App::ConfigurationRestoreRun(bool fCheckAndSelect) {
     ReportAnEvent(LOG_INFO, 1254, "");
     if (!m_Qmx.m_OemInfo.fConfigurationRestore) {
         QM_TRACE_INTERNAL(1, "", "module does not support system configuration data update");
-        ReportAnEvent(LOG_ERROR, 2012, Text(5137));
-        ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, Text(5137));
-        return ERROR_GEN_FAILURE;
+        return JobRefused(5137);
     }
     CConfirmFlags given;
     ConfirmationsFromCmdLine(given);
@@ -34,9 +32,7 @@ uint32_t CKrnl2App::ConfigurationRestoreRun(bool fCheckAndSelect) {
         std::vector<CBupAssessmentEx> candidates;
         const E_FILE_CHECK eCheck = ConfigurationFilesFindAndCheck(m_csWrkDir, m_JobCmdInfo.m_csTarget, candidates);
         if (eCheck != FC_VALID) {
-            ReportAnEvent(LOG_ERROR, 2012, Text(FileCheckTextId(eCheck)));
-            ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, Text(FileCheckTextId(eCheck)));
-            return ERROR_GEN_FAILURE;
+            return JobRefused(FileCheckTextId(eCheck));
         }
         FileResultKillConfirmFlags(candidates, CConfirmFlags(CConfirmFlags::FullUpdate));
         FileResultReport(candidates);
@@ -44,11 +40,8 @@ uint32_t CKrnl2App::ConfigurationRestoreRun(bool fCheckAndSelect) {
         ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eAction, Text(5510));
         const E_FILE_CHECK eSelect = ConfigurationFileSelect(m_csWrkDir, candidates, m_CurArc);
         if (eSelect != FC_VALID) {
-            const int idText = FileSelectTextId(eSelect);
             QM_TRACE_INTERNAL(1, "", "ConfigurationFileSelect failed, %s", FileSelectFailure2Str(eSelect));
-            ReportAnEvent(LOG_ERROR, 2012, Text(idText));
-            ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, Text(idText));
-            return ERROR_GEN_FAILURE;
+            return JobRefused(FileSelectTextId(eSelect));
         }
         QM_TRACE_INTERNAL(3, "Use file", "m_CurArc.m_csName='%s'", m_CurArc.m_csName.c_str());
     }

@@ -36,9 +36,7 @@ uint32_t CKrnl2App::BiosUpdateRun() {
     ReportAnEvent(LOG_INFO, 1219, "");
     if (!m_Qmx.m_OemInfo.fBiosUpdate) {
         QM_TRACE_INTERNAL(1, "", "module does not support BIOS update");
-        ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, Text(1063));
-        ReportAnEvent(LOG_ERROR, 2012, Text(1063));
-        return ERROR_GEN_FAILURE;
+        return JobRefused(1063);
     }
     CConfirmFlags given;
     ConfirmationsFromCmdLine(given);
@@ -52,9 +50,7 @@ uint32_t CKrnl2App::BiosUpdateRun() {
     std::vector<CBupAssessmentEx> candidates;
     const E_FILE_CHECK eCheck = UpdateFilesFindAndCheck(m_csWrkDir, m_JobCmdInfo.m_csTarget, candidates);
     if (eCheck != FC_VALID) {
-        ReportAnEvent(LOG_ERROR, 2012, Text(FileCheckTextId(eCheck)));
-        ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, Text(FileCheckTextId(eCheck)));
-        return ERROR_GEN_FAILURE;
+        return JobRefused(FileCheckTextId(eCheck));
     }
     FileResultKillConfirmFlags(candidates, CConfirmFlags(CConfirmFlags::FullUpdate));
     FileResultReport(candidates);
@@ -62,9 +58,7 @@ uint32_t CKrnl2App::BiosUpdateRun() {
     const E_FILE_CHECK eSelect = UpdateFileSelect(m_csWrkDir, candidates, m_CurArc);
     if (eSelect != FC_VALID) {
         QM_TRACE_INTERNAL(1, "", "UpdateFileSelect failed, %s", FileSelectFailure2Str(eSelect));
-        ReportAnEvent(LOG_ERROR, 2012, Text(FileSelectTextId(eSelect)));
-        ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, Text(FileSelectTextId(eSelect)));
-        return ERROR_GEN_FAILURE;
+        return JobRefused(FileSelectTextId(eSelect));
     }
     QM_TRACE_INTERNAL(3, "Use file", "name='%s'", m_CurArc.m_csName.c_str());
     ReportAnEvent(LOG_INFO, 1234, m_CurArc.m_csName);
@@ -106,6 +100,12 @@ uint32_t CKrnl2App::BiosUpdateRun() {
     if (!Qmx2Failed(ulStatus))
         m_fMadeChanges = true;
     return 0;
+}
+
+uint32_t CKrnl2App::JobRefused(int idText) {
+    ReportAnEvent(LOG_ERROR, 2012, Text(idText));
+    ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, Text(idText));
+    return ERROR_GEN_FAILURE;
 }
 
 void CKrnl2App::RequestFromJob(CQmx2UpdateInfo& rec) const {

@@ -75,9 +75,11 @@ wait_kernel_gone 10 "the rebooting kernel ended"
 sed -i 's/^SkipReboot=0/SkipReboot=1/' "$PROFILE"
 grep -q '^SkipReboot=1' "$PROFILE" || fail "the profile has no SkipReboot key"
 make_pkg reboot2.bup --bios 1.07 --reboot after
-run_fe -at -o reboot2.bup -arb
+run_fe -at -o reboot2.bup -arb -lf skip.log
 expect_eq "$RC" 0 "an update that needs a reboot, skipped by the profile"
 wait_kernel_gone 10 "the kernel ended"
+expect_contains skip.log "The BIOS has been updated with" "the job logged"
+expect_not_contains skip.log "Automatic reboot skipped" "event 2047 finds the job's log name cleared"
 [[ ! -s ${QM_SHUTDOWN_LOG:-/nonexistent} ]] || fail "SkipReboot=1 still ran the shutdown program"
 expect_eq "$(board_value bios_version)" "1.07" "the update itself happened"
 pass "SkipReboot"
