@@ -97,11 +97,12 @@ bool CKrnl2Inter::Open(E_IF_TYPE eIfType) {
                 QM_TRACE_INTERNAL(1, "", "error creating shared memory for session conl");
             }
         } else if (m_Connect.Type() == IF_CLIENT) {
-            if (m_SessionCtrlMem.Open(m_pInfo->idSessionCtrl, SHM_RND)) {
-                m_pSessionCtrl = static_cast<SESSIONCTRL*>(m_SessionCtrlMem.PtrGet());
+            // A starting kernel announces its block before it names the session control.
+            if (m_pInfo->eKernelState == eQmKrnl2Init) {
+                QM_TRACE_INTERNAL(3, "", "kernel still starting: session control attached on first use");
                 fRet = true;
             } else {
-                QM_TRACE_INTERNAL(1, "", "error opening shared memory for session control");
+                fRet = SessionCtrlAttach();
             }
         } else {
             QM_TRACE_INTERNAL(1, "", "unhandled interface type");
@@ -109,6 +110,17 @@ bool CKrnl2Inter::Open(E_IF_TYPE eIfType) {
     }
     QM_TRACE_LEAVE(3, "ret=%s", QmBool2Str(fRet));
     return fRet;
+}
+
+bool CKrnl2Inter::SessionCtrlAttach() {
+    m_SessionCtrlMem.Close();
+    m_pSessionCtrl = nullptr;
+    if (!m_SessionCtrlMem.Open(m_pInfo->idSessionCtrl, SHM_RND)) {
+        QM_TRACE_INTERNAL(1, "", "error opening shared memory for session control");
+        return false;
+    }
+    m_pSessionCtrl = static_cast<SESSIONCTRL*>(m_SessionCtrlMem.PtrGet());
+    return true;
 }
 
 void CKrnl2Inter::Kill() {
@@ -334,7 +346,7 @@ uint32_t CKrnl2Inter::ResponseAckWait(uint32_t ulTimeoutTenths) {
 }
 
 uint32_t CKrnl2Inter::CountMessage(uint32_t SESSIONCTRL::*counter) {
-    if (!m_pSessionCtrl)
+    if (!m_pSessionCtrl && (Type() != IF_CLIENT || !SessionCtrlAttach()))
         return ERROR_INVALID_HANDLE;
     __atomic_add_fetch(&(m_pSessionCtrl->*counter), 1, __ATOMIC_RELEASE);
     QM_TRACE_INTERNAL(4, "Send / receive counters", "nMsgSent=%u nMsgRead=%u => %s", m_pSessionCtrl->nMsgSent,

@@ -91,6 +91,8 @@ public:
 private:
     // Counts one message on this side of the session-control block.
     uint32_t CountMessage(uint32_t SESSIONCTRL::*counter);
+    // Client: the session-control block the announcement names now.
+    bool SessionCtrlAttach();
 
     CTInterface<BROADCASTINFO> m_Connect;
     BROADCASTINFO* m_pInfo = nullptr;

@@ -98,3 +98,30 @@ TEST(SandboxKernelInterface, AcknowledgementTimeoutAndClosedSession) {
     server.Kill();
     EXPECT_FALSE(MscFileExists(CKrnl2Inter::s_FifoName));
 }
+
+// A front-end may attach while the kernel is still starting: its block is
+// announced before it names the session-control block, so that is attached
+// when first used, and the counting lands there and not in the block.
+TEST(SandboxKernelInterface, ClientAttachedDuringStartCountsInTheSessionControl) {
+    if (!InSandbox())
+        GTEST_SKIP() << "needs the test sandbox";
+    CTInterface<CKrnl2Inter::BROADCASTINFO> starting;
+    ASSERT_TRUE(starting.Open(CKrnl2Inter::s_FifoName, IF_FREE));
+    CKrnl2Inter::BROADCASTINFO* pBlock = starting.ptr();
+    ASSERT_EQ(pBlock->eKernelState, CKrnl2Inter::eQmKrnl2Init);
+
+    CKrnl2Inter client;
+    ASSERT_TRUE(client.Open(IF_FORCE_CLIENT));
+
+    CIpcSharedMem ctrl;
+    ASSERT_TRUE(ctrl.Create(sizeof(CKrnl2Inter::SESSIONCTRL), 0));
+    auto* pCtrl = static_cast<CKrnl2Inter::SESSIONCTRL*>(ctrl.PtrGet());
+    pBlock->idSessionCtrl = ctrl.HandleGet();
+    pBlock->pidClient = 4242;
+    pBlock->eKernelState = CKrnl2Inter::eQmKrnl2Ready;
+
+    EXPECT_EQ(client.CountMessageRead(), ERROR_SUCCESS);
+    EXPECT_EQ(pCtrl->nMsgRead, 1u);
+    EXPECT_EQ(pBlock->pidClient, 4242) << "the session's owner is left alone";
+    starting.Kill(nullptr);
+}

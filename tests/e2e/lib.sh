@@ -11,7 +11,12 @@ TRACE_FILE=/tmp/qm-e2e/kernel.trc
 WORK=/tmp/qm-e2e
 mkdir -p "$WORK"
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# The last run's stderr goes with a failure: it usually names the cause.
+fail() {
+    [[ -s ${ERR:-} ]] && { echo "--- stderr of the last run:" >&2; cat "$ERR" >&2; }
+    echo "FAIL: $*" >&2
+    exit 1
+}
 pass() { echo "ok: $*"; }
 
 expect_eq() {  # actual expected what
