@@ -47,3 +47,15 @@ run_fe -at -o combined.bup -ov
 expect_eq "$RC" 0 "update from the combined package"
 cmp -s "$SIM/config/setup_settings.bin" settings.saved || fail "the settings did not come back with the update"
 pass "the update job accepts the combined package"
+
+# An update job that names areas besides the BIOS code restores just those
+# areas from the package, through the module's restore.
+cp "$SIM/flash.bin" flash.before
+head -c 50 /dev/urandom >"$SIM/config/setup_settings.bin"
+printf 'logo before' >"$SIM/config/logo.bin"
+run_fe -at -o combined.bup -ov --nvram
+expect_eq "$RC" 0 "an update of the setup area only"
+cmp -s "$SIM/config/setup_settings.bin" settings.saved || fail "the setup area was not restored"
+expect_eq "$(cat "$SIM/config/logo.bin")" "logo before" "an area not named is left alone"
+cmp -s "$SIM/flash.bin" flash.before || fail "the BIOS code was written"
+pass "areas besides the BIOS code"
