@@ -191,6 +191,9 @@ private:
     // The restore and update jobs' steps; their result (31 for a failure before the module ran).
     uint32_t ConfigurationRestoreRun(bool fCheckAndSelect);
     uint32_t BiosUpdateRun();
+    // The chosen file to the log and the front-end, then a request for the confirmations
+    // it needs that the job did not give; false when any is missing.
+    bool ChosenFileConfirm(const CConfirmFlags& given);
     // A job that cannot go on: the text (a string resource) as event 2012 and to the front-end; 31.
     uint32_t JobRefused(int idText);
     // The request fields update and restore records share, from the job's options.

@@ -31,9 +31,8 @@ uint32_t CKrnl2App::ConfigurationRestoreRun(bool fCheckAndSelect) {
         ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eAction, Text(5114));
         std::vector<CBupAssessmentEx> candidates;
         const E_FILE_CHECK eCheck = ConfigurationFilesFindAndCheck(m_csWrkDir, m_JobCmdInfo.m_csTarget, candidates);
-        if (eCheck != FC_VALID) {
+        if (eCheck != FC_VALID)
             return JobRefused(FileCheckTextId(eCheck));
-        }
         FileResultKillConfirmFlags(candidates, CConfirmFlags(CConfirmFlags::FullUpdate));
         FileResultReport(candidates);
         ReportAnEvent(LOG_INFO, 2010, Text(5510));
@@ -45,16 +44,8 @@ uint32_t CKrnl2App::ConfigurationRestoreRun(bool fCheckAndSelect) {
         }
         QM_TRACE_INTERNAL(3, "Use file", "m_CurArc.m_csName='%s'", m_CurArc.m_csName.c_str());
     }
-    ReportAnEvent(LOG_INFO, 1234, m_CurArc.m_csName);
-    ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eFileName, m_CurArc.m_csName.c_str());
-
-    const CConfirmFlags missing =
-        m_CurArc.m_confirmflags.Without(given).Without(CConfirmFlags(CConfirmFlags::FullUpdate));
-    if (!ConfirmationsRequest(missing)) {
-        CString csFlags;
-        QM_TRACE_INTERNAL(1, "Confirmation(s) missing", "%s", missing.ToString(csFlags));
+    if (!ChosenFileConfirm(given))
         return ERROR_GEN_FAILURE;
-    }
     if (!m_Qmx.TransferDirPrepare(m_csTempDir)) {
         ClientMsg(10, CDEdureMsg::eError, Text(1012));
         return ERROR_GEN_FAILURE;

@@ -49,9 +49,8 @@ uint32_t CKrnl2App::BiosUpdateRun() {
 
     std::vector<CBupAssessmentEx> candidates;
     const E_FILE_CHECK eCheck = UpdateFilesFindAndCheck(m_csWrkDir, m_JobCmdInfo.m_csTarget, candidates);
-    if (eCheck != FC_VALID) {
+    if (eCheck != FC_VALID)
         return JobRefused(FileCheckTextId(eCheck));
-    }
     FileResultKillConfirmFlags(candidates, CConfirmFlags(CConfirmFlags::FullUpdate));
     FileResultReport(candidates);
     ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eAction, Text(5510));
@@ -61,16 +60,8 @@ uint32_t CKrnl2App::BiosUpdateRun() {
         return JobRefused(FileSelectTextId(eSelect));
     }
     QM_TRACE_INTERNAL(3, "Use file", "name='%s'", m_CurArc.m_csName.c_str());
-    ReportAnEvent(LOG_INFO, 1234, m_CurArc.m_csName);
-    ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eFileName, m_CurArc.m_csName.c_str());
-
-    const CConfirmFlags missing =
-        m_CurArc.m_confirmflags.Without(given).Without(CConfirmFlags(CConfirmFlags::FullUpdate));
-    if (!ConfirmationsRequest(missing)) {
-        CString csFlags;
-        QM_TRACE_INTERNAL(1, "Confirmation(s) missing", "%s", missing.ToString(csFlags));
+    if (!ChosenFileConfirm(given))
         return ERROR_GEN_FAILURE;
-    }
     ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eAction, Text(1050));
 
     // Areas other than the BIOS code alone are the restore's business, from this package.
@@ -100,6 +91,19 @@ uint32_t CKrnl2App::BiosUpdateRun() {
     if (!Qmx2Failed(ulStatus))
         m_fMadeChanges = true;
     return 0;
+}
+
+bool CKrnl2App::ChosenFileConfirm(const CConfirmFlags& given) {
+    ReportAnEvent(LOG_INFO, 1234, m_CurArc.m_csName);
+    ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eFileName, m_CurArc.m_csName.c_str());
+    // A full update is never asked for here.
+    const CConfirmFlags missing =
+        m_CurArc.m_confirmflags.Without(given).Without(CConfirmFlags(CConfirmFlags::FullUpdate));
+    if (ConfirmationsRequest(missing))
+        return true;
+    CString csFlags;
+    QM_TRACE_INTERNAL(1, "Confirmation(s) missing", "%s", missing.ToString(csFlags));
+    return false;
 }
 
 uint32_t CKrnl2App::JobRefused(int idText) {
