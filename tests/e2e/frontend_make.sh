@@ -14,8 +14,15 @@ make_pkg bios.bup --bios 1.00
 zip -q -j bios.bup README || fail "zip"
 wait_kernel_gone 10 "the backup's kernel ended"
 
+# A kernel with the board module is left idle by --status; the make job
+# waits for it to end and starts a kernel of its own kind.
+run_fe --status
+expect_eq "$RC" 0 "status"
+idle=$(kernel_pid)
+[[ -n $idle ]] || fail "no idle kernel to wait for"
 run_fe --make -o combined.bup -binp bios.bup -cinp cfg.nvux -lf make.log
 expect_eq "$RC" 0 "the make command"
+kill -0 "$idle" 2>/dev/null && fail "the make job was served while the idle kernel still ran"
 expect_contains "$OUT" "result: combined package made: combined.bup" "the summary"
 expect_contains make.log "Making combined archive completed" "event 1256"
 members=$(unzip -Z1 combined.bup)
