@@ -12,58 +12,44 @@ class UpdateTest : public ModuleTest {
 protected:
     void SetUp() override {
         ModuleTest::SetUp();
-        for (const fs::path* d : {&package_, &working_, &common_, &source_}) fs::create_directories(*d);
+        for (const fs::path& d : {package_, working_, common_, source_}) fs::create_directories(d);
         WriteBoard(R"({"board":"X1","bios_version":"1.00","unknown":{"kept":1}})");
     }
 
-    static void Put(const fs::path& dir, const std::string& name, const std::string& bytes) {
-        std::ofstream(dir / name, std::ios::binary) << bytes;
-    }
     // A BIOS 1.02 package for board X1 with its image and further elements.
     void Package(const std::string& elements) {
-        Put(package_, "BupInfo2.xml", "<bupinfo2><packtype>BIOS</packtype><board>X1</board><biosversion>1.02"
-                                      "</biosversion><image>bios.bin</image>" + elements + "</bupinfo2>");
-        Put(package_, "bios.bin", image_);
+        Put(package_ / "BupInfo2.xml", "<bupinfo2><packtype>BIOS</packtype><board>X1</board><biosversion>1.02"
+                                       "</biosversion><image>bios.bin</image>" + elements + "</bupinfo2>");
+        Put(package_ / "bios.bin", image_);
     }
 
     static uint32_t Call(json& record) {
-        static const auto update = Sym<PFN_QMX2_DO_BIOS_UPDATE>("QMX2_DoBiosUpdate");
-        std::string text = record.dump();
-        const uint32_t status = update(text, nullptr, 0);
-        record = json::parse(text);
-        return status;
+        return Invoke<PFN_QMX2_DO_BIOS_UPDATE>("QMX2_DoBiosUpdate", record, nullptr, 0);
     }
 
     // With a next file left over from an earlier job, as the kernel may send it.
-    json Request() const {
-        return json{{"iSeq", 0}, {"ulProgress", 0}, {"sPartInfo", ""}, {"sStatusInfo", ""}, {"sFeedback", "fb"},
-                    {"sSourcePath", source_.string()}, {"sNextFile", "old.bin"}, {"sPassword", ""},
-                    {"NextFileLoc", "UPD_NEXT_FILE_CUR_DIR"}, {"BiosCodeArea", false}, {"LogoArea", false},
-                    {"PasswordArea", false}, {"ExplicitAreaMode", false}};
+    json Request(const json& more = json::object()) const {
+        json r = Record({{"sSourcePath", source_.string()}, {"sNextFile", "old.bin"}, {"sPassword", ""},
+                         {"NextFileLoc", "UPD_NEXT_FILE_CUR_DIR"}, {"BiosCodeArea", false}, {"LogoArea", false},
+                         {"PasswordArea", false}, {"ExplicitAreaMode", false}});
+        r.update(more);
+        return r;
     }
 
     // The kernel: fetches the file asked for from the first place named that
     // holds it, and sends the password from the second call on.
     uint32_t Run(json record, std::vector<json>& answers, const std::string& password = "") {
-        for (int call = 0; call < 30; ++call) {
-            const uint32_t status = Call(record);
-            answers.push_back(record);
-            const int32_t seq = record["iSeq"];
-            if (status != 0 || seq >= 10000 || seq <= -10000) return status;
-            const std::string name = record["sNextFile"], where = record["NextFileLoc"];
+        return Series(Call, record, answers, [&](json& r) {
+            const std::string name = r["sNextFile"], where = r["NextFileLoc"];
             for (const auto& [place, dir] :
                  {std::pair{"_CUR_BUP", package_}, {"_CUR_DIR", working_}, {"_COMMON_BUP", common_}}) {
                 if (name.empty() || where.find(place) == std::string::npos || !fs::exists(dir / name)) continue;
                 fs::copy_file(dir / name, source_ / name, fs::copy_options::overwrite_existing);
                 break;
             }
-            record["sPassword"] = password;
-        }
-        ADD_FAILURE() << "the series did not end";
-        return 0;
+            r["sPassword"] = password;
+        });
     }
-
-    json Board() { return json::parse(Slurp(dir_.path / "board.json")); }
 
     // Every file of the board: flash, board.json, config/, parts/, staging.
     std::vector<std::string> Snapshot() {
@@ -87,10 +73,10 @@ TEST_F(UpdateTest, FullRunWritesImagePartsAndAreasAtTheEnd) {
                    "part_location":"UPD_NEXT_FILE_CUR_DIR|UPD_NEXT_FILE_COMMON_BUP"})");
     ASSERT_EQ(Install(), 0u);
     Package("<area>bios</area><area>logo</area><part>me.bin</part><part>ec.bin</part>");
-    Put(package_, "me.bin", "not in the places asked");
-    Put(working_, "me.bin", "me, from the working directory");
-    Put(common_, "ec.bin", "ec, from a common package");
-    Put(package_, "logo.bin", "logo");
+    Put(package_ / "me.bin", "not in the places asked");
+    Put(working_ / "me.bin", "me, from the working directory");
+    Put(common_ / "ec.bin", "ec, from a common package");
+    Put(package_ / "logo.bin", "logo");
     std::vector<json> answers;
     ASSERT_EQ(Run(Request(), answers), 0u);
 
@@ -157,45 +143,41 @@ TEST_F(UpdateTest, PasswordIsCheckedFromTheSecondCall) {
 
 TEST_F(UpdateTest, FailuresChangeNothing) {
     ASSERT_EQ(Install(), 0u);
-    Package("<area>bios</area><area>setup</area><part>me.bin</part>");
-    Put(package_, "setup_settings.bin", "new setup");
-    Put(package_, "me.bin", "me");
-    Put(dir_.path, "flash.bin", "old flash");
+    Put(dir_.path / "flash.bin", "old flash");
     fs::create_directories(dir_.path / "config");
-    Put(dir_.path / "config", "setup_settings.bin", "old setup");
-    for (const char* step : {"3", "3000"}) {
-        WriteBoard(std::string(R"({"board":"X1","faults":{"fail_reason":"0x83","fail_at_step":)") + step + "}}");
-        const std::vector<std::string> before = Snapshot();
-        std::vector<json> answers;
-        EXPECT_EQ(Run(Request(), answers), Error(QMX2_OP_DO_BIOS_UPDATE, 0x83)) << step;
-        EXPECT_EQ(answers.back()["sStatusInfo"], std::string("BIOS update failed at step ") + step);
-        EXPECT_EQ(Snapshot(), before) << "no staging file left, nothing committed";
-    }
-
-    // A part or the image the kernel could not find.
-    WriteBoard(R"({"board":"X1"})");
-    for (const auto& [lost, why] : {std::pair{"me.bin", "part 'me.bin' is missing"},
-                                    {"bios.bin", "image 'bios.bin' is missing"}}) {
+    Put(dir_.path / "config" / "setup_settings.bin", "old setup");
+    const std::string fault = R"({"board":"X1","faults":{"fail_reason":"0x83","fail_at_step":)";
+    const uint32_t lost = Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_INVALID_FILE);
+    struct Case { std::string board; const char* missing; uint32_t status; const char* why; } cases[] = {
+        {fault + "3}}", "", Error(QMX2_OP_DO_BIOS_UPDATE, 0x83), "BIOS update failed at step 3"},
+        {fault + "3000}}", "", Error(QMX2_OP_DO_BIOS_UPDATE, 0x83), "BIOS update failed at step 3000"},
+        // A part or the image the kernel could not find.
+        {R"({"board":"X1"})", "me.bin", lost, "part 'me.bin' is missing"},
+        {R"({"board":"X1"})", "bios.bin", lost, "image 'bios.bin' is missing"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        WriteBoard(c.board);
         fs::remove_all(source_);
         fs::create_directories(source_);
-        Package("<part>me.bin</part>");
-        fs::remove(package_ / lost);
+        Package("<area>bios</area><area>setup</area><part>me.bin</part>");
+        Put(package_ / "setup_settings.bin", "new setup");
+        Put(package_ / "me.bin", "me");
+        if (*c.missing) fs::remove(package_ / c.missing);
         const std::vector<std::string> before = Snapshot();
         std::vector<json> answers;
-        EXPECT_EQ(Run(Request(), answers), Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_INVALID_FILE));
-        EXPECT_EQ(answers.back()["sStatusInfo"], why);
-        EXPECT_EQ(Snapshot(), before);
+        EXPECT_EQ(Run(Request(), answers), c.status);
+        EXPECT_EQ(answers.back()["sStatusInfo"], c.why);
+        EXPECT_EQ(Snapshot(), before) << "no staging file left, nothing committed";
     }
 }
 
 TEST_F(UpdateTest, AreaFlagsSelectWhatIsWritten) {
     ASSERT_EQ(Install(), 0u);
     Package("<area>bios</area><area>setup</area><area>logo</area><part>me.bin</part>");
-    for (const char* name : {"setup_settings.bin", "logo.bin", "me.bin"}) Put(package_, name, name);
-    json request = Request();
-    request["LogoArea"] = true;
+    for (const char* name : {"setup_settings.bin", "logo.bin", "me.bin"}) Put(package_ / name, name);
     std::vector<json> answers;
-    ASSERT_EQ(Run(request, answers), 0u);
+    ASSERT_EQ(Run(Request({{"LogoArea", true}}), answers), 0u);
     EXPECT_EQ(answers.size(), 4u) << "description, logo, commit, end";
     EXPECT_EQ(answers.back()["sStatusInfo"], "1 configuration area updated");
     EXPECT_EQ(Slurp(dir_.path / "config" / "logo.bin"), "logo.bin");
@@ -203,9 +185,8 @@ TEST_F(UpdateTest, AreaFlagsSelectWhatIsWritten) {
     EXPECT_FALSE(fs::exists(dir_.path / "flash.bin") || fs::exists(dir_.path / "parts"));
     EXPECT_EQ(ModuleInfo()["sBiosInfo"], "1.00") << "the BIOS code was not written";
 
-    request = Request();
-    request["PasswordArea"] = true;  // not carried
-    EXPECT_EQ(Run(request, answers), Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_INVALID_PARAMETERS));
+    // The package carries no password area.
+    EXPECT_EQ(Run(Request({{"PasswordArea", true}}), answers), Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_INVALID_PARAMETERS));
 }
 
 TEST_F(UpdateTest, Refusals) {
@@ -214,10 +195,9 @@ TEST_F(UpdateTest, Refusals) {
         {"<board>X2</board><image>b.bin</image>", "not for board X1"},
         {"<board>X1</board>", "no BIOS image"},
         {"<board>X1</board><image>b.bin</image><part>B.BIN</part>", "named twice"}};
-    json record = Request();
-    record["iSeq"] = 1;
+    json record = Request({{"iSeq", 1}});
     for (const auto& [doc, why] : packages) {
-        Put(source_, "BupInfo2.xml",
+        Put(source_ / "BupInfo2.xml",
             std::string("<bupinfo2><packtype>BIOS</packtype><biosversion>1.02</biosversion>") + doc + "</bupinfo2>");
         EXPECT_EQ(Call(record), Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_INVALID_FILE)) << why;
         EXPECT_NE(record["sStatusInfo"].get<std::string>().find(why), std::string::npos) << record["sStatusInfo"];

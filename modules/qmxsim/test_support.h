@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -30,13 +31,26 @@ constexpr uint32_t Error(uint32_t operation, uint32_t reason) {
     return Qmx2Status(QMX2_SEV_ERROR, operation, reason);
 }
 
-// A fresh temporary directory, readable by all for an unprivileged child.
 // A whole file, byte for byte; "" when it cannot be read.
 inline std::string Slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+inline void Put(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
+
+// The configuration areas a backup holds and a restore takes.
+inline const std::vector<std::string> kAreaFiles = {"setup_settings.bin", "password.bin", "logo.bin",
+                                                    "boot_order.bin", "system_data.bin"};
+
+// The record fields every operation shares, with those of the operation.
+inline json Record(const json& more) {
+    json r = {{"iSeq", 0}, {"ulProgress", 0}, {"sPartInfo", ""}, {"sStatusInfo", ""}, {"sFeedback", "fb"}};
+    r.update(more);
+    return r;
+}
+
+// A fresh temporary directory, readable by all for an unprivileged child.
 struct ScratchDir {
     fs::path path;
     ScratchDir() {
@@ -85,7 +99,33 @@ protected:
         ::unsetenv("QMXSIM_STATE");
     }
 
-    void WriteBoard(const std::string& text) { std::ofstream(dir_.path / "board.json") << text; }
+    void WriteBoard(const std::string& text) { Put(dir_.path / "board.json", text); }
+    json Board() { return json::parse(Slurp(dir_.path / "board.json")); }
+
+    // Hands the record over as text, as the kernel does, and reads the answer back.
+    template <class F, class... Extra>
+    static uint32_t Invoke(const char* entry, json& record, Extra... extra) {
+        std::string text = record.dump();
+        const uint32_t status = Sym<F>(entry)(text, extra...);
+        record = json::parse(text);
+        return status;
+    }
+
+    // Calls until the series ends or fails, keeping every answer; between()
+    // plays the kernel's part before the next call.
+    static uint32_t Series(const std::function<uint32_t(json&)>& call, json record, std::vector<json>& answers,
+                           const std::function<void(json&)>& between = nullptr) {
+        for (int n = 0; n < 30; ++n) {
+            const uint32_t status = call(record);
+            answers.push_back(record);
+            const int32_t seq = record["iSeq"];
+            if (status != 0 || seq >= 10000 || seq <= -10000) return status;
+            if (between) between(record);
+        }
+        ADD_FAILURE() << "the series did not end";
+        return 0;
+    }
+
     uint32_t Install(std::string request = "{}") { return api_.install(request); }
     json ModuleInfo() {
         std::string reply;

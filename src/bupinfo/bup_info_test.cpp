@@ -50,9 +50,6 @@ TEST(BupInfoTokens, PathsBelowTheRoot) {
     EXPECT_EQ(cs, "bupinfo2");
     EXPECT_EQ(info.TokenNameGet("bupinfo2\\*", 2, cs), 0u);
     EXPECT_EQ(cs, "file");
-    std::vector<CString> names{"stale"};
-    EXPECT_EQ(info.EnumSubNodes("bupinfo2", 0, names), 0u);
-    EXPECT_EQ(names, (std::vector<CString>{"packtype", "builddate", "file", "file"}));
 
     cs = "old";
     EXPECT_EQ(info.TokenContentGet("bupinfo2\\file", 2, cs), kNotFound);
@@ -72,7 +69,6 @@ TEST(BupInfoTokens, BuildDateRule) {
     CTime t;
     ASSERT_EQ(info.TokenContentGet("bupinfo2\\builddate", 0, t), 0u);
     EXPECT_EQ(t, CTime(2024, 12, 24, 0, 0, 0));
-    EXPECT_STREQ(t.Format("%Y-%m-%d %H:%M:%S"), "2024-12-24 00:00:00");
 
     const CTime before(12345);
     for (const char* bad : {"24.12.2024", "13-01-2024", "00-10-2024", "01-00-2024", "01-33-2024", "1a-01-2024",
@@ -91,45 +87,32 @@ TEST(BupInfoTokens, BuildDateRule) {
 
 TEST(BupInfoSave, SizeQueryThenExactBuffer) {
     CBupInfo info = Loaded(kDoc);
-    uint32_t ulLen = 0;
-    EXPECT_EQ(info.BufferSaveTo(nullptr, 0, &ulLen), kInsufficientBuffer);
-    EXPECT_EQ(ulLen, sizeof kDoc - 1);  // the layout of kDoc is the writer's own
-    std::vector<char> buf(ulLen);
-    EXPECT_EQ(info.BufferSaveTo(buf.data(), ulLen - 1, &ulLen), kInsufficientBuffer);
-    EXPECT_EQ(info.BufferSaveTo(buf.data(), ulLen, nullptr), 0u);
-    EXPECT_EQ(std::string(buf.begin(), buf.end()), kDoc);
-    ulLen = 7;
+    EXPECT_EQ(Saved(info), kDoc);  // the layout of kDoc is the writer's own
+    std::vector<char> buf(sizeof kDoc - 1);
+    EXPECT_EQ(info.BufferSaveTo(buf.data(), sizeof kDoc - 2, nullptr), kInsufficientBuffer);
+    EXPECT_EQ(info.BufferSaveTo(buf.data(), sizeof kDoc - 1, nullptr), 0u);
+    uint32_t ulLen = 7;
     EXPECT_EQ(info.BufferSaveTo(nullptr, 10, &ulLen), kInvalidUserBuffer);
     EXPECT_EQ(ulLen, 0u);
 
     // Content beside children: the promised length is kept, the gap is blank.
     ASSERT_EQ(info.TokenContentSet("\\", 0, "lost"), 0u);
-    const std::string text = Saved(info);
-    EXPECT_EQ(text, std::string(kDoc) + "    ");
+    EXPECT_EQ(Saved(info), std::string(kDoc) + "    ");
 }
 
-TEST(BupInfoEdit, AppendedParameterBecomesLastChild) {
+TEST(BupInfoEdit, AddedParameterIsLastChildAndRemovalFindsByPosition) {
     CBupInfo info = Loaded(kDoc);
-    CString csRoot;
-    ASSERT_EQ(info.TokenNameGet("\\", 0, csRoot), 0u);
-    ASSERT_EQ(info.TokenAdd(csRoot, 0, "Parameter", nullptr, nullptr), 0u);
-    ASSERT_EQ(info.TokenAdd(csRoot + "\\Parameter", 0, "SkipBiosCompare", "true", nullptr), 0u);
-
+    ASSERT_EQ(info.TokenAdd("bupinfo2", 0, "Parameter", nullptr, nullptr), 0u);
+    ASSERT_EQ(info.TokenAdd("bupinfo2\\Parameter", 0, "SkipBiosCompare", "true", nullptr), 0u);
     CBupInfo back = Loaded(Saved(info));
-    std::vector<CString> names;
+    std::vector<CString> names{"stale"};
     ASSERT_EQ(back.EnumSubNodes("bupinfo2", 0, names), 0u);
-    EXPECT_EQ(names.back(), "Parameter");
+    EXPECT_EQ(names, (std::vector<CString>{"packtype", "builddate", "file", "file", "Parameter"}));
     CString cs;
     EXPECT_EQ(back.TokenContentGet("bupinfo2\\Parameter\\SkipBiosCompare", 0, cs), 0u);
     EXPECT_EQ(cs, "true");
-    EXPECT_EQ(back.TokenContentGet("bupinfo2\\packtype", 0, cs), 0u);
-    EXPECT_EQ(cs, "BIOS");
-}
 
-TEST(BupInfoEdit, RemoveFromParent) {
-    CBupInfo info = Loaded(kDoc);
     ASSERT_EQ(info.TokenRemove("bupinfo2\\file", 0), 0u);
-    CString cs;
     EXPECT_EQ(info.TokenContentGet("bupinfo2\\file", 0, cs), 0u);
     EXPECT_EQ(cs, "b.rom");
     ASSERT_EQ(info.TokenRemove("bupinfo2\\*", 0), 0u);  // packtype, found by position

@@ -79,7 +79,7 @@ TEST(XmlNodeParse, ElementsContentAndAttributes) {
     EXPECT_EQ(root.ChildrenGet()[0].ParentGet(), nullptr);  // the parser sets no links
 }
 
-TEST(XmlNodeParse, TruncatedInputKeepsWhatWasRead) {
+TEST(XmlNodeParse, TruncatedInputKeepsWhatWasReadErrorsStopWithPosition) {
     CXmlNode node;
     EXPECT_EQ(ParseText(node, "  <bupinfo2 v=\"1\">").ulRet, 0u);
     EXPECT_EQ(Name(node), "bupinfo2");
@@ -88,10 +88,7 @@ TEST(XmlNodeParse, TruncatedInputKeepsWhatWasRead) {
     EXPECT_EQ(node.ChildrenGet().size(), 2u);
     EXPECT_EQ(ParseText(node, "<r><a/>").ulRet, 0u);
     EXPECT_EQ(node.ChildrenGet().size(), 1u);
-}
 
-TEST(XmlNodeParse, ErrorsStopWithPartialTreeAndPosition) {
-    CXmlNode node;
     ParseRun run = ParseText(node, "<r>\n <a>1</a>\n <b>2</c></r>");
     EXPECT_EQ(run.ulRet, kBadFormat);
     EXPECT_EQ(Name(node), "r");
@@ -137,7 +134,7 @@ TEST(XmlNodeFind, PathsIndexesAndWildcard) {
     EXPECT_EQ(root.NodeFind(nullptr, &p, 0), kInvalidParameter);
 }
 
-TEST(XmlNodeWrite, LayoutAttributeOrderAndRoundTrip) {
+TEST(XmlNodeWrite, LayoutRoundTripAndBufferLimits) {
     CXmlNode root(nullptr, "root", nullptr, nullptr);
     const CXmlNode::AttributeMap attrs{{"x", "1"}, {"a", "2"}};
     root.NodeAdd("child", "text", &attrs);
@@ -160,20 +157,16 @@ TEST(XmlNodeWrite, LayoutAttributeOrderAndRoundTrip) {
     EXPECT_EQ(root.BufferSaveTo(true, nullptr, 1, &ulLen, 0), kInvalidUserBuffer);
     EXPECT_EQ(root.BufferSaveTo(true, nullptr, 0, &ulLen, 0), 0u);
     EXPECT_EQ(ulLen, 0u);
-}
 
-TEST(XmlNodeWrite, LengthNeverFallsShortAndBufferNeverOverflows) {
-    // Content beside children is counted but not written.
+    // Content beside children is counted but not written; a short buffer is filled, no further.
     CXmlNode node(nullptr, "n", "content", nullptr);
     node.NodeAdd("c", "v", nullptr);
-    const std::string text = Save(node, 4);
-    EXPECT_EQ(node.LengthGet(4, true), text.size() + std::strlen("content"));
-
-    std::unique_ptr<char[]> small(new char[text.size() - 1]);
-    uint32_t ulLen = 0;
-    EXPECT_EQ(node.BufferSaveTo(true, small.get(), static_cast<uint32_t>(text.size() - 1), &ulLen, 4),
-              kInsufficientBuffer);
-    EXPECT_EQ(ulLen, text.size() - 1);
+    const std::string indented = Save(node, 4);
+    EXPECT_EQ(node.LengthGet(4, true), indented.size() + std::strlen("content"));
+    const uint32_t ulShort = static_cast<uint32_t>(indented.size() - 1);
+    std::unique_ptr<char[]> small(new char[ulShort]);
+    EXPECT_EQ(node.BufferSaveTo(true, small.get(), ulShort, &ulLen, 4), kInsufficientBuffer);
+    EXPECT_EQ(ulLen, ulShort);
 }
 
 TEST(XmlNodeCopyOut, NameIntoBuffers) {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
 #include <set>
 #include <string>
 #include <vector>
@@ -136,10 +134,6 @@ TEST(QmCmdLineTest, EveryOptionTextSelectsItsOptionAndParameter) {
             if (!pszText)
                 continue;
             const std::string typed = pszText;
-            std::string upper = typed;
-            std::transform(upper.begin(), upper.end(), upper.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-            EXPECT_EQ(Parsed(upper), Opts{r.eOption}) << typed;
             CTracedCmdLine cl;
             const Opts withValue = Parsed(typed + " v-1", cl);
             if (!r.pDest) {
