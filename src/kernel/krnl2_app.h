@@ -194,6 +194,8 @@ private:
     // The chosen file to the log and the front-end, then a request for the confirmations
     // it needs that the job did not give; false when any is missing.
     bool ChosenFileConfirm(const CConfirmFlags& given);
+    // After a module run's first call: a failure reported, the password handed over for the next calls.
+    void FirstCallDone(uint32_t ulStatus, CQmx2OperationBase& rec);
     // A job that cannot go on: the text (a string resource) as event 2012 and to the front-end; 31.
     uint32_t JobRefused(int idText);
     // The request fields update and restore records share, from the job's options.

@@ -90,14 +90,7 @@ uint32_t CKrnl2App::DoTheConfigurationRestoreMainLoop() {
     rec.m_sSourcePath = m_Qmx.m_csTransferDir.str();
 
     uint32_t ulStatus = m_Qmx.DoConfigurationRestore(true);
-    if (Qmx2Failed(ulStatus)) {
-        StateInfoSendToClient(ulStatus);
-        if (!rec.m_sStatusInfo.empty())
-            ReportAnEvent(LOG_ERROR, 2012, rec.m_sStatusInfo.c_str());
-    }
-    // The password travels from the second call on.
-    if (m_JobCmdInfo.OptionExists(ePwd))
-        rec.sPassword = m_JobCmdInfo.m_csPassword.str();
+    FirstCallDone(ulStatus, rec);
     while (!Qmx2Failed(ulStatus)) {
         QM_TRACE_INTERNAL(3, "", "iSeq = %d", rec.m_iSeq);
         StateInfoSendToClient(ulStatus);

@@ -106,6 +106,17 @@ bool CKrnl2App::ChosenFileConfirm(const CConfirmFlags& given) {
     return false;
 }
 
+void CKrnl2App::FirstCallDone(uint32_t ulStatus, CQmx2OperationBase& rec) {
+    if (Qmx2Failed(ulStatus)) {
+        StateInfoSendToClient(ulStatus);
+        if (!rec.m_sStatusInfo.empty())
+            ReportAnEvent(LOG_ERROR, 2012, rec.m_sStatusInfo.c_str());
+    }
+    // The password travels from the second call on.
+    if (m_JobCmdInfo.OptionExists(ePwd))
+        rec.sPassword = m_JobCmdInfo.m_csPassword.str();
+}
+
 uint32_t CKrnl2App::JobRefused(int idText) {
     ReportAnEvent(LOG_ERROR, 2012, Text(idText));
     ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, Text(idText));
@@ -133,14 +144,7 @@ uint32_t CKrnl2App::DoTheBiosUpdateMainLoop() {
     rec.BiosCodeArea = m_JobCmdInfo.OptionExists(eBiosCodeArea);
 
     uint32_t ulStatus = m_Qmx.DoBiosUpdate(true);
-    if (Qmx2Failed(ulStatus)) {
-        StateInfoSendToClient(ulStatus);
-        if (!rec.m_sStatusInfo.empty())
-            ReportAnEvent(LOG_ERROR, 2012, rec.m_sStatusInfo.c_str());
-    }
-    // The password travels from the second call on.
-    if (m_JobCmdInfo.OptionExists(ePwd))
-        rec.sPassword = m_JobCmdInfo.m_csPassword.str();
+    FirstCallDone(ulStatus, rec);
 
     while (!Qmx2Failed(ulStatus)) {
         QM_TRACE_INTERNAL(3, "", "state = %d", rec.m_iSeq);
