@@ -26,7 +26,6 @@ json CandidateJson(const CBupAssessmentEx& c, bool fExtended) {
         c.m_UsageFlags.AreasToString(csAreas);
         j["areas"] = csAreas.str();
         j["usage_flags"] = c.m_UsageFlags.Value();
-        j["extra"] = c.m_csExtra.str();
     }
     return j;
 }

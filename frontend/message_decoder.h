@@ -7,7 +7,7 @@
 
 #include "ipc/bf_msg_get_generic_module_info.h"
 #include "ipc/dedure_msg.h"
-#include "kernel/bup_assessment.h"
+#include "assessment/bup_assessment.h"
 
 class CSessionData;
 

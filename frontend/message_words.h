@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ipc/dedure_msg.h"
-#include "kernel/bup_assessment.h"
+#include "assessment/bup_assessment.h"
 
 // "reboot needed to activate the changes" for SD_ACTIVATE_CHANGES ...
 std::string ShutdownWords(int nValue);

@@ -1,63 +1,17 @@
 #include "extension/qmx2_enums.h"
 
-#include <cstddef>
+#include "support/name_table.h"
 
 namespace {
 
-template <class TEnum>
-struct NameEntry {
-    TEnum value;
-    const char* name;
-};
-
-const char kUnknownName[] = "<unknown>";
-
-template <class TEnum, size_t N>
-const char* NameOf(const NameEntry<TEnum> (&table)[N], TEnum value) {
-    for (const auto& entry : table)
-        if (entry.value == value) return entry.name;
-    return kUnknownName;
-}
-
-template <class TEnum, size_t N>
-TEnum ValueOf(const NameEntry<TEnum> (&table)[N], const std::string& name, TEnum fallback) {
-    for (const auto& entry : table)
-        if (name == entry.name) return entry.value;
-    return fallback;
-}
-
-const NameEntry<COemSetting::eOemSetting> kOemSettingNames[] = {
+const SNameEntry<COemSetting::eOemSetting> kOemSettingNames[] = {
     {COemSetting::OEM_SETTING_UNKNOWN, "OEM_SETTING_UNKNOWN"},
     {COemSetting::OEM_SETTING_DISABLED, "OEM_SETTING_DISABLED"},
     {COemSetting::OEM_SETTING_ENABLED, "OEM_SETTING_ENABLED"},
     {COemSetting::OEM_SETTING_NOT_RELEVANT, "OEM_SETTING_NOT_RELEVANT"},
 };
 
-const NameEntry<CBupConsistency::e_consistency> kConsistencyNames[] = {
-    {CBupConsistency::CONSISTENCY_UNKNOWN_OR_INVALID, "CONSISTENCY_UNKNOWN_OR_INVALID"},
-    {CBupConsistency::CONSISTENCY_DEMAGED, "CONSISTENCY_DEMAGED"},
-    {CBupConsistency::CONSISTENCY_INCOMPLETE_INVALID, "CONSISTENCY_INCOMPLETE_INVALID"},
-    {CBupConsistency::CONSISTENCY_INCOMPLETE_VALID_BY_USER, "CONSISTENCY_INCOMPLETE_VALID_BY_USER"},
-    {CBupConsistency::CONSISTENCY_INCOMPLETE_VALID, "CONSISTENCY_INCOMPLETE_VALID"},
-    {CBupConsistency::CONSISTENCY_COMPLETE_VALID, "CONSISTENCY_COMPLETE_VALID"},
-};
-
-// INVALID_FILE_FOR_FULL_UPDATE is missing on purpose: modules may send it,
-// but it has always read as EQUAL_VERSION.
-const NameEntry<CBupUsability::e_usability> kUsabilityReadNames[] = {
-    {CBupUsability::E_BUPINFO_USABILITY_SECURE_PLATFORM_UPDATE_REQUIRED,
-     "E_BUPINFO_USABILITY_SECURE_PLATFORM_UPDATE_REQUIRED"},
-    {CBupUsability::E_BUPINFO_USABILITY_INCOMPATIBLE_QUILMARK,
-     "E_BUPINFO_USABILITY_INCOMPATIBLE_QUILMARK"},
-    {CBupUsability::USABILITY_INCOMPATIBLE_VERSION, "USABILITY_INCOMPATIBLE_VERSION"},
-    {CBupUsability::USABILITY_OBSOLETE_VERSION, "USABILITY_OBSOLETE_VERSION"},
-    {CBupUsability::USABILITY_OLDER_VERSION, "USABILITY_OLDER_VERSION"},
-    {CBupUsability::USABILITY_EQUAL_VERSION, "USABILITY_EQUAL_VERSION"},
-    {CBupUsability::USABILITY_NEWER_VERSION, "USABILITY_NEWER_VERSION"},
-    {CBupUsability::USABILITY_MAJOR_VERSION, "USABILITY_MAJOR_VERSION"},
-};
-
-const NameEntry<CPowerState::e_powerstates> kPowerStateNames[] = {
+const SNameEntry<CPowerState::e_powerstates> kPowerStateNames[] = {
     {CPowerState::BUPINFO_POWER_INVALID, "BUPINFO_POWER_INVALID"},
     {CPowerState::BUPINFO_POWER_S0, "BUPINFO_POWER_S0"},
     {CPowerState::BUPINFO_POWER_S1, "BUPINFO_POWER_S1"},
@@ -84,22 +38,6 @@ void COemSetting::FromString(const std::string& s) {
     m_value = ValueOf(kOemSettingNames, s, OEM_SETTING_UNKNOWN);
 }
 
-std::string CBupConsistency::ToString() const { return NameOf(kConsistencyNames, m_value); }
-
-void CBupConsistency::FromString(const std::string& s) {
-    m_value = ValueOf(kConsistencyNames, s, CONSISTENCY_UNKNOWN_OR_INVALID);
-}
-
-std::string CBupUsability::ToString() const {
-    if (m_value == E_BUPINFO_USABILITY_INVALID_FILE_FOR_FULL_UPDATE)
-        return "E_BUPINFO_USABILITY_INVALID_FILE_FOR_FULL_UPDATE";
-    return NameOf(kUsabilityReadNames, m_value);
-}
-
-void CBupUsability::FromString(const std::string& s) {
-    m_value = ValueOf(kUsabilityReadNames, s, USABILITY_EQUAL_VERSION);
-}
-
 std::string CPowerState::ToString() const { return NameOf(kPowerStateNames, m_value); }
 
 void CPowerState::FromString(const std::string& s) {
@@ -107,7 +45,7 @@ void CPowerState::FromString(const std::string& s) {
 }
 
 std::string CNextFileLocation::ToString() const {
-    static const NameEntry<e_next_file_location> kWriteOrder[] = {
+    static const SNameEntry<e_next_file_location> kWriteOrder[] = {
         {UPD_NEXT_FILE_PREPARE_LOCALLY, kPrepareLocally}, {UPD_NEXT_FILE_NEWEST, kNewest},
         {UPD_NEXT_FILE_COMMON_BUP, kCommonBup},           {UPD_NEXT_FILE_CUR_DIR, kCurDir},
         {UPD_NEXT_FILE_CUR_BUP, kCurBup},                 {UPD_NEXT_FILE_IGNORE_CASE, kIgnoreCase},

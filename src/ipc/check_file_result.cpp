@@ -3,7 +3,7 @@
 #include <array>
 
 #include "ipc/param_queue.h"
-#include "kernel/assessment_wire.h"
+#include "assessment/assessment_wire.h"
 
 namespace {
 

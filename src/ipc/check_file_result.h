@@ -2,7 +2,7 @@
 // block, the file name and the BIOS version.
 #pragma once
 
-#include "kernel/bup_assessment.h"
+#include "assessment/bup_assessment.h"
 
 class CParamQueue;
 

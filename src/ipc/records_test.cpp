@@ -9,7 +9,7 @@
 #include "ipc/check_file_result.h"
 #include "ipc/ipc_fifo.h"
 #include "ipc/job_data.h"
-#include "kernel/assessment_wire.h"
+#include "assessment/assessment_wire.h"
 #include "ipc/session_data.h"
 #include "support/win_error.h"
 #include "test_helpers.h"

@@ -4,7 +4,7 @@
 
 #include "cmdline/qm_cmd_line.h"
 #include "extension/qmx2_bup_info.h"
-#include "kernel/bup_assessment.h"
+#include "assessment/bup_assessment.h"
 
 // The verdict tested against the area options of a job's command line.
 bool IsConsistencyValidForJob(const CQmx2BupInfo& verdict, const CQmCmdLine& job);

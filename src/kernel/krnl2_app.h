@@ -11,7 +11,7 @@
 #include "extension/qmx2_module.h"
 #include "ipc/dedure_msg.h"
 #include "ipc/krnl2_inter.h"
-#include "kernel/bup_assessment.h"
+#include "assessment/bup_assessment.h"
 #include "kernel/file_check.h"
 #include "kernel/file_name_patterns.h"
 #include "kernel/shutdown.h"

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "extension/qmx2_enums.h"
-#include "kernel/confirm_flags.h"
+#include "assessment/bup_verdict.h"
+#include "assessment/confirm_flags.h"
 #include "support/string_type.h"
 #include "support/time_type.h"
 
@@ -69,5 +69,4 @@ public:
     void TraceOut(unsigned int uLevel, const char* pszPrefix) const;
 
     CUsageFlags m_UsageFlags;
-    CString m_csExtra;  // carried along, filled by no job of the kernel
 };

@@ -1,11 +1,10 @@
-#include "kernel/bup_assessment.h"
+#include "assessment/bup_assessment.h"
 
 #include "support/opus_trace.h"
 
 CBupAssessmentEx& CBupAssessmentEx::operator=(const CBupAssessment& base) {
     CBupAssessment::operator=(base);
     m_UsageFlags.Set(CUsageFlags::BiosUpdate | CUsageFlags::NvramUpdate);
-    m_csExtra.Empty();
     return *this;
 }
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-#include "kernel/assessment_wire.h"
+#include "assessment/assessment_wire.h"
 
 namespace {
 
@@ -20,7 +20,6 @@ CBupAssessmentEx Known() {
     a.m_confirmflags = CConfirmFlags(0x8A);
     a.m_BuildTime = CTime(time_t(0x0011223344556677));
     a.m_UsageFlags = CUsageFlags(0x1A5);
-    a.m_csExtra = "extra";
     return a;
 }
 
@@ -38,7 +37,7 @@ const std::array<uint8_t, 72> kKnownBlock = {
     0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11, 0x00,  // 48: build time
     0xA5, 0x01, 0x00, 0x00,                          // 56: usage flags
     0, 0, 0, 0,                                      // 60: padding
-    0, 0, 0, 0, 0, 0, 0, 0,                          // 64: extra text slot
+    0, 0, 0, 0, 0, 0, 0, 0,                          // 64: a string slot, always empty
 };
 
 TEST(AssessmentWire, EncodesTheLayoutTableAndDecodesItBack) {

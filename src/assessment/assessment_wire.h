@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "kernel/bup_assessment.h"
+#include "assessment/bup_assessment.h"
 
 constexpr size_t kAssessmentWireSize = 56;
 constexpr size_t kAssessmentExWireSize = 72;
@@ -16,8 +16,8 @@ constexpr size_t kAssessmentExWireSize = 72;
 std::array<uint8_t, kAssessmentWireSize> EncodeAssessment(const CBupAssessment& assessment);
 std::array<uint8_t, kAssessmentExWireSize> EncodeAssessmentEx(const CBupAssessmentEx& assessment);
 
-// Reads the value fields of a block into out; its name, BIOS version (and extra
-// text) are left as they were. A block shorter than its form gives false and
+// Reads the value fields of a block into out; its name and BIOS version are
+// left as they were. A block shorter than its form gives false and
 // leaves out untouched; bytes beyond the form are ignored, so an extended block
 // also decodes as a plain one.
 bool DecodeAssessment(const uint8_t* pData, size_t nSize, CBupAssessment& out);

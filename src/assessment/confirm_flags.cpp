@@ -1,4 +1,4 @@
-#include "kernel/confirm_flags.h"
+#include "assessment/confirm_flags.h"
 
 const char* CConfirmFlags::ToString(CString& out) const {
     // Each text brings its own separator; the first one has none.

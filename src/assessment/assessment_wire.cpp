@@ -1,4 +1,4 @@
-#include "kernel/assessment_wire.h"
+#include "assessment/assessment_wire.h"
 
 namespace {
 
