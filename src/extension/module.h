@@ -14,7 +14,8 @@ public:
     // Unloads the previous object (without uninstalling it) and stores the path.
     void BinaryPathSet(const char* pszPath);
     const CString& BinaryPathGet() const { return m_csModulePath; }
-    void Release();
+    // Unloads the object; a derived binding forgets what it bound from it.
+    virtual void Release();
     bool IsLoaded() const { return m_pModule != nullptr; }
     // Null when not loaded or not exported.
     void* ProcAddressGet(const char* pszName) const;

@@ -41,6 +41,11 @@ void CQmx2Module::Init() {
     m_fInstalled = false;
 }
 
+void CQmx2Module::Release() {
+    CModule::Release();
+    Init();
+}
+
 void CQmx2Module::CleanUp() {
     if (m_fInstalled)
         Uninstall();

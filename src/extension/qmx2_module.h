@@ -35,6 +35,9 @@ public:
     ~CQmx2Module() override;
 
     bool Prepare() override;
+    // Entry points belong to the object they came from: unloading it forgets
+    // them and the installed state, so a new path is bound afresh.
+    void Release() override;
     // Forgets the entry points and the installed state.
     void Init();
     void CleanUp();

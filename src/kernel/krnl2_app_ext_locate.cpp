@@ -114,6 +114,8 @@ uint32_t CKrnl2App::ExtSearch(const CandidateTry& tryOne, bool& fStopped) {
         QM_TRACE_INTERNAL(4, "", "scanning for extension dirs: '%s'", csDirPattern.c_str());
         CStrArray dirs;
         MscFindDirList(csDirPattern, dirs, false);
+        // By name, not in the file system's order: the same module wins on every machine.
+        MscListSort(dirs);
         for (const CString& csDir : dirs) {
             if (!tryAll(Candidates(csModDir + "/" + csDir + "/qmx????.so", csDir + "/", excluded)))
                 break;

@@ -1,4 +1,5 @@
 // The module search, with small modules copied into a kernel directory of the test's own.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -117,6 +118,15 @@ TEST_F(ModuleSearch, DirectoryScanWithoutLoadOrder) {
     EXPECT_EQ(extPath(), "./mods/qmx02/qmx0002.so");
 }
 
+// tmpfs lists the newest first, other file systems by hash.
+TEST_F(ModuleSearch, DirectoryScanTriesDirectoriesByName) {
+    for (const char* sub : {"qmx01", "qmx03", "qmx05", "qmx09"})
+        place("fake_refuse80", std::string(sub) + "/qmx0000.so");
+    EXPECT_EQ(app.ExtLocateAndInstall(), 0xC1800000u);
+    EXPECT_EQ(tried(), "install qmx01/qmx0000.so\ninstall qmx03/qmx0000.so\ninstall qmx05/qmx0000.so\n"
+                       "install qmx09/qmx0000.so\n");
+}
+
 TEST_F(ModuleSearch, GetModuleInfoFailingMeansNotFound) {
     place("fake_noinfo", "a.so");  // lacks a required entry point: skipped as "internal"
     loadOrder("Load1=a\n");
@@ -135,4 +145,19 @@ TEST_F(ModuleSearch, MakeCommandUsesTheFirstModuleThatMakesTheArchive) {
     dir.write("mods/qmx_modules.conf", "");
     std::filesystem::remove(dir.file("calls"));
     EXPECT_EQ(app.ExtLocateForMakeCommand("bios", "cfg", "out"), 0xC1030000u) << "no candidate at all";
+}
+
+// Each candidate is asked through its own entry point, never the one before it.
+TEST_F(ModuleSearch, MakeCommandMovesOnToTheNextModulesOwnEntryPoint) {
+    place("fake_makerefuse80", "a.so");
+    place("fake_ok", "b.so");
+    loadOrder("Load1=*\n");
+    // Held open, a.so stays mapped: an entry point kept from it would run a's
+    // code again instead of b's (or whatever else lies at that address).
+    void* pKeep = dlopen(dir.file("mods/a.so").c_str(), RTLD_NOW);
+    ASSERT_NE(pKeep, nullptr);
+    EXPECT_EQ(app.ExtLocateForMakeCommand("bios", "cfg", "out"), 0u);
+    EXPECT_EQ(tried(), "make a.so\nmake b.so\n");
+    app.Qmx().Release();
+    dlclose(pKeep);
 }

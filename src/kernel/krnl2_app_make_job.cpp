@@ -30,7 +30,8 @@ uint32_t CKrnl2App::ExtLocateAndExecuteSynchronousCommand() {
         QM_TRACE_LEAVE(3, "ret=0x%x", kMakeRefused);
         return kMakeRefused;
     }
-    if (m_JobCmdInfo.OptionExists(eLogfile) && !LogfileNamePrepare(m_JobCmdInfo.m_csLogfile))
+    // The one job that logs without -lf: the default name then.
+    if (!LogfileNamePrepare(m_JobCmdInfo.m_csLogfile))
         QM_TRACE_INTERNAL(2, "", "LogFilePathPrepare failed");
     m_csWrkDir = m_JobCmdInfo.m_csWrkDir;
     m_csWrkDir.TrimRight('/');

@@ -1,6 +1,7 @@
 // The make command: inputs unpacked, a module's merge, the package written, with real zip archives.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -26,7 +27,9 @@ protected:
         app.WrkDirSet(work.path().c_str());
         ASSERT_TRUE(app.LogfileNamePrepare(work.file("qm.log").c_str()));
     }
-    void Job(const std::string& line) { app.JobCmdInfo().Parse(("-d " + work.path() + " " + line).c_str()); }
+    void Job(const std::string& line) {
+        app.JobCmdInfo().Parse(("-d " + work.path() + " -lf qm.log " + line).c_str());
+    }
     std::string Log() const { return TempDir::read(work.file("qm.log")); }
     static std::vector<std::string> Members(const std::string& archive) {
         std::vector<CString> found;
@@ -63,6 +66,16 @@ TEST_F(MakeCommand, InputThatIsNoArchiveFailsBeforeAnyModule) {
     EXPECT_EQ(app.ExtLocateAndExecuteSynchronousCommand(), 0xD0050000u);
     EXPECT_NE(Log().find("Making combined archive failed"), std::string::npos);
     EXPECT_FALSE(fs::exists(work.file("out.bup")));
+}
+
+TEST_F(MakeCommand, LogsToTheDefaultFileWithoutLogOption) {
+    work.write("bios.bup", "not a zip archive");
+    app.JobCmdInfo().Parse(("-d " + work.path() + " --make -o out.bup -binp bios.bup -cinp cfg.nvux").c_str());
+    EXPECT_EQ(app.ExtLocateAndExecuteSynchronousCommand(), 0xD0050000u);
+    char node[256] = {};
+    ASSERT_EQ(gethostname(node, sizeof node - 1), 0);
+    EXPECT_NE(TempDir::read(work.file(std::string("qm_") + node + ".log")).find("Making combined archive failed"),
+              std::string::npos);
 }
 
 TEST_F(MakeCommand, PackageTakesNamesWithAPointOnly) {

@@ -1,5 +1,6 @@
 // A board module for the binding and discovery tests, shaped by macros:
-// FAKE_REFUSE (install reason), FAKE_NO_INIT, FAKE_NO_MODULE_INFO, FAKE_NO_MAKE.
+// FAKE_REFUSE (install reason), FAKE_NO_INIT, FAKE_NO_MODULE_INFO, FAKE_NO_MAKE,
+// FAKE_MAKE_REFUSE (combined archive reason).
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -57,7 +58,11 @@ uint32_t QMX2_GetModuleInfo(std::string& json) {
 uint32_t QMX2_DoMakeCombinedArchive(std::string&) {
     ++fake_calls_make;
     logCall("make");
+#ifdef FAKE_MAKE_REFUSE
+    return Qmx2Status(QMX2_SEV_ERROR, QMX2_OP_GENERIC, FAKE_MAKE_REFUSE);
+#else
     return 0;
+#endif
 }
 #endif
 }
