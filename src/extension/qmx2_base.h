@@ -1,7 +1,6 @@
 // CQmx2Base: a record exchanged with a board module as JSON text.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include <nlohmann/json_fwd.hpp>
@@ -32,21 +31,4 @@ protected:
     CQmx2Base() = default;
     CQmx2Base(const CQmx2Base&) = default;
     CQmx2Base& operator=(const CQmx2Base&) = default;
-
-    // Typed key readers: a missing key or a value of another JSON type throws
-    // and leaves the target untouched. Integers must be JSON integers within
-    // the range of the target, so a negative or too large number for an
-    // unsigned key counts as a wrong type; fractions are refused as well.
-    static void ReadKey(const nlohmann::json& j, const char* key, bool& value);
-    static void ReadKey(const nlohmann::json& j, const char* key, int32_t& value);
-    static void ReadKey(const nlohmann::json& j, const char* key, uint32_t& value);
-    static void ReadKey(const nlohmann::json& j, const char* key, std::string& value);
-
-    // Reads a key holding a text enumeration (COemSetting, CPowerState, ...).
-    template <class TEnum>
-    static void ReadEnumKey(const nlohmann::json& j, const char* key, TEnum& value) {
-        std::string s;
-        ReadKey(j, key, s);
-        value.FromString(s);
-    }
 };

@@ -3,17 +3,14 @@
 
 #include <string>
 
-#include "extension/qmx2_base.h"
 #include "extension/qmx2_enums.h"
+#include "extension/qmx2_fields.h"
 
-class CQmx2BupInfo : public CQmx2Base {
+class CQmx2BupInfo : public CQmx2Record<CQmx2BupInfo> {
 public:
     CQmx2BupInfo() = default;
 
-    void init() override;
-    void clear() override;
-    void ToJson(nlohmann::json& j) const override;
-    void FromJson(const nlohmann::json& j) override;
+    static const CQmx2Fields<CQmx2BupInfo>& Fields();
 
     // Validity tests of the verdict; defined with the assessment model.
     bool IsConsistencyValid() const;

@@ -3,17 +3,14 @@
 
 #include <string>
 
-#include "extension/qmx2_base.h"
+#include "extension/qmx2_fields.h"
 
 // Fields carry the names of their keys.
-class CQmx2InstallInfo : public CQmx2Base {
+class CQmx2InstallInfo : public CQmx2Record<CQmx2InstallInfo> {
 public:
     CQmx2InstallInfo() = default;
 
-    void init() override;
-    void clear() override;
-    void ToJson(nlohmann::json& j) const override;
-    void FromJson(const nlohmann::json& j) override;
+    static const CQmx2Fields<CQmx2InstallInfo>& Fields();
 
     std::string sAppRegRoot;
     std::string sInstDir;

@@ -4,18 +4,15 @@
 
 #include <string>
 
-#include "extension/qmx2_base.h"
 #include "extension/qmx2_enums.h"
+#include "extension/qmx2_fields.h"
 
 // Reply of QMX2_GetModuleInfo. Fields carry the names of their keys.
-class CQmx2OemInfo : public CQmx2Base {
+class CQmx2OemInfo : public CQmx2Record<CQmx2OemInfo> {
 public:
     CQmx2OemInfo() = default;
 
-    void init() override;
-    void clear() override;
-    void ToJson(nlohmann::json& j) const override;
-    void FromJson(const nlohmann::json& j) override;
+    static const CQmx2Fields<CQmx2OemInfo>& Fields();
 
     bool fBiosUpdate = false;
     bool fBiosShutdownForUpdate = false;
@@ -37,14 +34,11 @@ public:
 };
 
 // Fields carry the names of their keys.
-class CQmx2OemSettings : public CQmx2Base {
+class CQmx2OemSettings : public CQmx2Record<CQmx2OemSettings> {
 public:
     CQmx2OemSettings() = default;
 
-    void init() override;
-    void clear() override;
-    void ToJson(nlohmann::json& j) const override;
-    void FromJson(const nlohmann::json& j) override;
+    static const CQmx2Fields<CQmx2OemSettings>& Fields();
 
     COemSetting BiosReadLocked;
     COemSetting BiosWriteLocked;

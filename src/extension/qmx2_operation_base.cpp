@@ -1,68 +1,30 @@
 #include "extension/qmx2_operation_base.h"
 
-#include <nlohmann/json.hpp>
-
 #include "quillmark/qmx2.h"
 #include "support/msc.h"
 #include "support/opus_trace.h"
 
-void CQmx2OperationBase::init() {
-    clear();
-}
-
-void CQmx2OperationBase::clear() {
-    m_iSeq = 0;
-    ulProgress = 0;
-    ulDuration = 0;
-    m_sPartInfo.clear();
-    m_sStatusInfo.clear();
-    sFeedback.clear();
-    m_sSourcePath.clear();
-    m_sNextFile.clear();
-    sPassword.clear();
-    NextFileLoc.clear();
-    m_fForceCapsuleOnDisk = false;
-    m_fForceCapsulePost = false;
-    m_fForceRuntime = false;
-    fBreakOnMeUpdateError = false;
-    m_fExtendedStatus = false;
-}
-
-void CQmx2OperationBase::ToJson(nlohmann::json& j) const {
-    j[qmx2key::iSeq] = m_iSeq;
-    j[qmx2key::ulProgress] = ulProgress;
-    j[qmx2key::ulDuration] = ulDuration;
-    j[qmx2key::sPartInfo] = m_sPartInfo;
-    j[qmx2key::sStatusInfo] = m_sStatusInfo;
-    j[qmx2key::sFeedback] = sFeedback;
-    j[qmx2key::sSourcePath] = m_sSourcePath;
-    j[qmx2key::sNextFile] = m_sNextFile;
-    j[qmx2key::sPassword] = sPassword;
-    j[qmx2key::NextFileLoc] = NextFileLoc.ToString();
-    j[qmx2key::fForceCapsuleOnDisk] = m_fForceCapsuleOnDisk;
-    j[qmx2key::fForceCapsulePost] = m_fForceCapsulePost;
-    j[qmx2key::fForceRuntime] = m_fForceRuntime;
-    j[qmx2key::fBreakOnMeUpdateError] = fBreakOnMeUpdateError;
-    j[qmx2key::fExtendedStatus] = m_fExtendedStatus;
-}
-
-void CQmx2OperationBase::FromJson(const nlohmann::json& j) {
-    ReadKey(j, qmx2key::iSeq, m_iSeq);
-    ReadKey(j, qmx2key::ulProgress, ulProgress);
-    ReadKey(j, qmx2key::ulDuration, ulDuration);
-    ReadKey(j, qmx2key::sPartInfo, m_sPartInfo);
-    ReadKey(j, qmx2key::sStatusInfo, m_sStatusInfo);
-    ReadKey(j, qmx2key::sFeedback, sFeedback);
-    ReadKey(j, qmx2key::sSourcePath, m_sSourcePath);
-    ReadKey(j, qmx2key::sNextFile, m_sNextFile);
-    ReadKey(j, qmx2key::sPassword, sPassword);
-    ReadKey(j, qmx2key::fForceCapsuleOnDisk, m_fForceCapsuleOnDisk);
-    ReadKey(j, qmx2key::fForceCapsulePost, m_fForceCapsulePost);
-    ReadKey(j, qmx2key::fForceRuntime, m_fForceRuntime);
-    ReadKey(j, qmx2key::fBreakOnMeUpdateError, fBreakOnMeUpdateError);
-    ReadKey(j, qmx2key::fExtendedStatus, m_fExtendedStatus);
-    // read after the flags, as modules have always expected
-    ReadEnumKey(j, qmx2key::NextFileLoc, NextFileLoc);
+const CQmx2Fields<CQmx2OperationBase>& CQmx2OperationBase::Fields() {
+    using R = CQmx2OperationBase;
+    static const CQmx2Fields<R> kFields = {
+        {qmx2key::iSeq, &R::m_iSeq},
+        {qmx2key::ulProgress, &R::ulProgress},
+        {qmx2key::ulDuration, &R::ulDuration},
+        {qmx2key::sPartInfo, &R::m_sPartInfo},
+        {qmx2key::sStatusInfo, &R::m_sStatusInfo},
+        {qmx2key::sFeedback, &R::sFeedback},
+        {qmx2key::sSourcePath, &R::m_sSourcePath},
+        {qmx2key::sNextFile, &R::m_sNextFile},
+        {qmx2key::sPassword, &R::sPassword},
+        {qmx2key::fForceCapsuleOnDisk, &R::m_fForceCapsuleOnDisk},
+        {qmx2key::fForceCapsulePost, &R::m_fForceCapsulePost},
+        {qmx2key::fForceRuntime, &R::m_fForceRuntime},
+        {qmx2key::fBreakOnMeUpdateError, &R::fBreakOnMeUpdateError},
+        {qmx2key::fExtendedStatus, &R::m_fExtendedStatus},
+        // read after the flags, as modules have always expected
+        {qmx2key::NextFileLoc, &R::NextFileLoc},
+    };
+    return kFields;
 }
 
 void CQmx2OperationBase::ToString(std::string& out) const {

@@ -4,17 +4,15 @@
 #include <cstdint>
 #include <string>
 
-#include "extension/qmx2_base.h"
 #include "extension/qmx2_enums.h"
+#include "extension/qmx2_fields.h"
 
-class CQmx2OperationBase : public CQmx2Base {
+class CQmx2OperationBase : public CQmx2Record<CQmx2OperationBase> {
 public:
     CQmx2OperationBase() = default;
 
-    void init() override;
-    void clear() override;
-    void ToJson(nlohmann::json& j) const override;
-    void FromJson(const nlohmann::json& j) override;
+    static const CQmx2Fields<CQmx2OperationBase>& Fields();
+
     // Shows the password only as its length.
     void ToString(std::string& out) const override;
     void ToStringMini(std::string& out) const;

@@ -8,13 +8,11 @@
 
 // In and out of QMX2_DoBiosUpdate: the areas to write. Fields carry the names
 // of their keys.
-class CQmx2UpdateInfo : public CQmx2OperationBase {
+class CQmx2UpdateInfo : public CQmx2Record<CQmx2UpdateInfo, CQmx2OperationBase> {
 public:
     CQmx2UpdateInfo() = default;
 
-    void clear() override;
-    void ToJson(nlohmann::json& j) const override;
-    void FromJson(const nlohmann::json& j) override;
+    static const CQmx2Fields<CQmx2UpdateInfo>& Fields();
 
     bool BiosCodeArea = false;
     bool SystemDataArea = false;
@@ -33,13 +31,11 @@ public:
 };
 
 // A backup into sDestPath/sDestName.
-class CQmx2BackInfo : public CQmx2OperationBase {
+class CQmx2BackInfo : public CQmx2Record<CQmx2BackInfo, CQmx2OperationBase> {
 public:
     CQmx2BackInfo() = default;
 
-    void clear() override;
-    void ToJson(nlohmann::json& j) const override;
-    void FromJson(const nlohmann::json& j) override;
+    static const CQmx2Fields<CQmx2BackInfo>& Fields();
 
     // The path is both the source and the destination directory; a null
     // name gives "".
@@ -50,13 +46,11 @@ public:
 };
 
 // In and out of QMX2_DoConfigurationBackup: the backup keys plus one flag.
-class CQmx2ConfigBackInfo : public CQmx2BackInfo {
+class CQmx2ConfigBackInfo : public CQmx2Record<CQmx2ConfigBackInfo, CQmx2BackInfo> {
 public:
     CQmx2ConfigBackInfo() = default;
 
-    void clear() override;
-    void ToJson(nlohmann::json& j) const override;
-    void FromJson(const nlohmann::json& j) override;
+    static const CQmx2Fields<CQmx2ConfigBackInfo>& Fields();
 
     void InitForStart(const char* szPath, const char* szName = nullptr,
                       bool fDebugCodeArea = false);
@@ -65,13 +59,12 @@ public:
 };
 
 // In and out of QMX2_DoMakeCombinedArchive.
-class CQmx2MakeCombinedArchiveInfo : public CQmx2OperationBase {
+class CQmx2MakeCombinedArchiveInfo
+    : public CQmx2Record<CQmx2MakeCombinedArchiveInfo, CQmx2OperationBase> {
 public:
     CQmx2MakeCombinedArchiveInfo() = default;
 
-    void clear() override;
-    void ToJson(nlohmann::json& j) const override;
-    void FromJson(const nlohmann::json& j) override;
+    static const CQmx2Fields<CQmx2MakeCombinedArchiveInfo>& Fields();
 
     // Null pointers give "".
     void InitForStart(const char* szBiosInput, const char* szConfigInput,

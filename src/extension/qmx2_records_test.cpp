@@ -151,6 +151,52 @@ TEST(Qmx2Records, ReadingStopsAtTheFirstBadKey) {
     EXPECT_EQ(update.m_iSeq, INT32_MIN);
 }
 
+// A derived record reads all its base's keys before its own, and the operation
+// keys end with NextFileLoc: a bad own key still takes every base key, a bad
+// NextFileLoc takes none of the keys after it.
+TEST(Qmx2Records, BaseKeysAreReadFirst) {
+    using MakeFn = std::unique_ptr<CQmx2Base> (*)();
+    const struct { const char* name; MakeFn make; MakeFn makeBase; } cases[] = {
+        {"UpdateInfo", Make<CQmx2UpdateInfo>, Make<CQmx2OperationBase>},
+        {"ConfigRestoreInfo", Make<CQmx2ConfigRestoreInfo>, Make<CQmx2OperationBase>},
+        {"BackInfo", Make<CQmx2BackInfo>, Make<CQmx2OperationBase>},
+        {"ConfigBackInfo", Make<CQmx2ConfigBackInfo>, Make<CQmx2BackInfo>},
+        {"DetailInfo", Make<CQmx2DetailInfo>, Make<CQmx2OperationBase>},
+        {"GetGenericModuleInfo", Make<CQmx2GetGenericModuleInfo>, Make<CQmx2OperationBase>},
+        {"MakeCombinedArchiveInfo", Make<CQmx2MakeCombinedArchiveInfo>, Make<CQmx2OperationBase>},
+    };
+    const json operationKeys = json::parse(Dump(CQmx2OperationBase()));
+    for (const auto& c : cases) {
+        const json defaults = json::parse(Dump(*c.make()));
+        const json baseKeys = json::parse(Dump(*c.makeBase()));
+        json full = defaults;
+        for (auto& item : full.items()) item.value() = NonDefault(item.key(), item.value());
+        auto readBack = [&](const std::string& badKey) {
+            json reply = full;
+            reply[badKey] = json::array();
+            auto record = c.make();
+            record->FromJsonStr(reply.dump());
+            return json::parse(Dump(*record));
+        };
+
+        for (const auto& own : defaults.items()) {
+            if (baseKeys.contains(own.key())) continue;
+            SCOPED_TRACE(std::string(c.name) + ", bad " + own.key());
+            const json after = readBack(own.key());
+            EXPECT_EQ(after[own.key()], defaults[own.key()]);
+            for (const auto& base : baseKeys.items())
+                EXPECT_EQ(after[base.key()], full[base.key()]) << base.key();
+        }
+
+        SCOPED_TRACE(std::string(c.name) + ", bad NextFileLoc");
+        const json after = readBack(qmx2key::NextFileLoc);
+        for (const auto& item : defaults.items()) {
+            const bool fTaken = operationKeys.contains(item.key()) && item.key() != qmx2key::NextFileLoc;
+            EXPECT_EQ(after[item.key()], fTaken ? full[item.key()] : defaults[item.key()]) << item.key();
+        }
+    }
+}
+
 TEST(Qmx2Records, MapItems) {
     CQmx2GetGenericModuleInfo info;
     info.MapItems.emplace("Item", "first");
@@ -174,6 +220,14 @@ TEST(Qmx2Records, MapItems) {
         CQmx2GetGenericModuleInfo got = info;
         got.FromJsonStr(reply.dump());
         EXPECT_EQ(got.MapItems.size(), c.size);
+    }
+
+    // A list reply that is no object at all is a failure, not an empty list.
+    for (const char* reply : {"null", "[\"a\"]"}) {
+        CQmx2ListBupInfo list;
+        list.MapItems.emplace("a", "1");
+        list.FromJsonStr(reply);
+        EXPECT_EQ(list.MapItems.size(), 1u) << reply;
     }
 }
 
