@@ -107,7 +107,6 @@ void CKrnl2App::TaskVarsClean() {
     m_CurArc.m_ArcType = CArcType::eArcTypeNone;
     m_confirmflags.Clear();
     m_csLogfile.Empty();
-    m_csBupInfoXml.Empty();
 }
 
 const char* CommandLineParameters2Str(int argc, char** argv, CString& out) {

@@ -36,6 +36,10 @@ public:
     // Enumerator name for traces, "<invalid>" for other values.
     static const char* LogLevel2Str(int eLevel);
     using E_FILE_CHECK = ::E_FILE_CHECK;
+    // The jobs that drive a module through a call sequence.
+    enum E_MODULE_JOB { MJ_BIOS_UPDATE, MJ_CONFIGURATION_RESTORE, MJ_CONFIGURATION_BACKUP };
+    // The text (string resource) a job shows for a module failure, by its reason; 0 for none.
+    static int ModuleFailureTextId(E_MODULE_JOB eJob, uint32_t ulStatus);
 
     CKrnl2App();
     virtual ~CKrnl2App();
@@ -188,18 +192,38 @@ private:
     E_FILE_CHECK FileSelect(bool fConfiguration, const char* pszDir, std::vector<CBupAssessmentEx>& arCandidates,
                             CBupAssessmentEx& selected);
 
-    // The restore and update jobs' steps; their result (31 for a failure before the module ran).
+    // The module-driven jobs: their entry points read top to bottom, the steps
+    // they share are written once (krnl2_app_job_steps.cpp), and one loop drives
+    // every call sequence (krnl2_app_module_run.cpp).
+    class CModuleRun;
+    class CBiosUpdateRun;
+    class CConfigurationRestoreRun;
+    class CConfigurationBackupRun;
+    uint32_t ModuleRun(CModuleRun& run);
+    uint32_t DoTheConfigurationBackupMainLoop();
+    // The restore and update jobs; their result (31 for a failure before the module ran).
     uint32_t ConfigurationRestoreRun(bool fCheckAndSelect);
     uint32_t BiosUpdateRun();
+    // A job that cannot go on: the text (a string resource) as event 2012 and to the front-end; 31.
+    uint32_t JobRefused(int idText);
+    // A step announced to the front-end, and to the log (event 2010) when fLogged.
+    void JobStep(int idText, bool fLogged);
+    // The module's transfer directory; false, told to the front-end, when it cannot be made.
+    bool TransferDirReady();
+    // The job's working directory, when it names one, replaces the kernel's.
+    void WrkDirFromJob();
+    // Scan, report and select a package (or a configuration archive) into m_CurArc;
+    // false, reported, when there is none to use.
+    bool FileChoose(bool fConfiguration);
     // The chosen file to the log and the front-end, then a request for the confirmations
     // it needs that the job did not give; false when any is missing.
     bool ChosenFileConfirm(const CConfirmFlags& given);
-    // After a module run's first call: a failure reported, the password handed over for the next calls.
-    void FirstCallDone(uint32_t ulStatus, CQmx2OperationBase& rec);
-    // A job that cannot go on: the text (a string resource) as event 2012 and to the front-end; 31.
-    uint32_t JobRefused(int idText);
-    // The request fields update and restore records share, from the job's options.
+    bool ConfirmationsEnsure(const CConfirmFlags& missing);
+    // The request fields of a module record, from the job's options.
+    void OperationRequestFromJob(CQmx2OperationBase& rec) const;
     void RequestFromJob(CQmx2UpdateInfo& rec) const;
+    // The end of an update or restore run: success, or its failure reported by reason; 0.
+    uint32_t RunOutcomeReport(E_MODULE_JOB eJob, uint32_t ulStatus, const CQmx2OperationBase& rec);
 
     // One task-loop turn for a request that arrived: the session and its job.
     // True when the request was a job this kernel carries out.
@@ -215,8 +239,6 @@ private:
     E_SHUTDOWN m_eShutDown = SD_NO;
     CQmx2Module m_Qmx;
     bool m_fMadeChanges = false;
-    int m_ePowerState = 2;
-    CString m_csBupInfoXml;
     CString m_csWrkDir;
     CString m_csLogfile;
     CBupAssessmentEx m_CurArc;

@@ -7,6 +7,7 @@
 
 #include "bupinfo/bup_archive.h"
 #include "kernel/krnl2_app.h"
+#include "kernel/text_tables.h"
 #include "support/msc.h"
 #include "support/opus_trace.h"
 #include "support/str_array.h"
@@ -31,8 +32,6 @@ bool ZipOnPath() {
     }
 }
 
-bool Failed(uint32_t ulStatus) { return Qmx2Failed(ulStatus); }
-
 }  // namespace
 
 void CKrnl2App::DoTheConfigurationBackup() {
@@ -49,10 +48,7 @@ void CKrnl2App::DoTheConfigurationBackup() {
         ClientMsg(10, CDEdureMsg::eError, "Archiving system configuration not supported");
         return;
     }
-    if (m_JobCmdInfo.OptionExists(eWorkingDirectory)) {
-        m_csWrkDir = m_JobCmdInfo.m_csWrkDir;
-        m_csWrkDir.TrimRight('/');
-    }
+    WrkDirFromJob();
     if (!ConfigurationArchiveFileNamePrepare()) {
         QM_TRACE_INTERNAL(1, "", "could not prepare configuration archive file name");
         ReportAnEvent(LOG_ERROR, 2060, "");
@@ -65,84 +61,21 @@ void CKrnl2App::DoTheConfigurationBackup() {
     ConfirmationsFromCmdLine(given);
     if (MscFileExists(m_csCurArcPath))
         m_CurArc.m_confirmflags.Set(CConfirmFlags::BiosOverwrite);
-    PowerStatesSet(0, 4);
     if (m_Qmx.m_OemInfo.fProgressInfo)
         ClientMsg(10, CDEdureMsg::eProgress, 0);
-    const CConfirmFlags missing = m_CurArc.m_confirmflags.Without(given);
-    if (!ConfirmationsRequest(missing)) {
-        CString csFlags;
-        QM_TRACE_INTERNAL(1, "Confirmation(s) missing", "%s", missing.ToString(csFlags));
-        QM_TRACE_LEAVE(3, "ret=0x%8.8lx", static_cast<unsigned long>(ERROR_GEN_FAILURE));
-        return;
-    }
-    if (!m_Qmx.TransferDirPrepare(m_csTempDir)) {
-        ClientMsg(10, CDEdureMsg::eError, "Could not create directory");
+    if (!ConfirmationsEnsure(m_CurArc.m_confirmflags.Without(given)) || !TransferDirReady()) {
         QM_TRACE_LEAVE(3, "ret=0x%8.8lx", static_cast<unsigned long>(ERROR_GEN_FAILURE));
         return;
     }
 
-    CQmx2ConfigBackInfo& rec = m_Qmx.m_ConfigBackInfo;
-    rec.clear();
-    uint32_t ulStatus = m_Qmx.DoConfigurationBackup(true, m_JobCmdInfo.OptionExists(eDebugCodeArea));
-    if (Failed(ulStatus))
-        QM_TRACE_INTERNAL(1, "First call to m_Qmx.DoConfigurationBackup() failed",
-                          "ret=0x%X\nSeq=%d\nPart='%s'\nStatus='%s'\nFeedback='%s'", ulStatus, rec.m_iSeq,
-                          rec.m_sPartInfo.c_str(), rec.m_sStatusInfo.c_str(), rec.sFeedback.c_str());
-    else
-        StateInfoSendToClient(ulStatus);
-
-    rec.sDestPath = m_Qmx.m_csTransferDir.str();
-    rec.m_fExtendedStatus = m_JobCmdInfo.OptionExists(eExtendedStatus);
-    rec.m_fForceCapsuleOnDisk = m_JobCmdInfo.OptionExists(eForceCapsuleOnDisk);
-    rec.m_fForceCapsulePost = m_JobCmdInfo.OptionExists(eForceCapsulePost);
-    rec.m_fForceRuntime = m_JobCmdInfo.OptionExists(eForceRuntime);
-    rec.DebugCodeArea = m_JobCmdInfo.OptionExists(eDebugCodeArea);
-    rec.sDestName = m_CurArc.m_csName.str();
-
-    while (!Failed(ulStatus)) {
-        QM_TRACE_INTERNAL(3, "", "iSeq = %d", rec.m_iSeq);
-        if (m_CurArc.m_csName.CompareNoCase(rec.sDestName.c_str()) != 0) {
-            QM_TRACE_INTERNAL(2, "OEM module has changed archive name", "old name='%s', new name='%s'",
-                              m_CurArc.m_csName.c_str(), rec.sDestName.c_str());
-            m_CurArc.m_csName = rec.sDestName.c_str();
-            m_csCurArcPath.Format("%s/%s", m_csWrkDir.c_str(), m_CurArc.m_csName.c_str());
-            ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eFileName, m_CurArc.m_csName.c_str());
-        }
-        const int iSeq = rec.m_iSeq;
-        if (iSeq == 10000) {
-            if (DoTheNvuxAddFiles(m_Qmx.m_csTransferDir)) {
-                ReportAnEvent(LOG_INFO, 2061, m_CurArc.m_csName);
-            } else {
-                QM_TRACE_INTERNAL(1, "", "DoTheNvuxAddFiles(%s) failed", m_Qmx.m_csTransferDir.c_str());
-                ReportAnEvent(LOG_ERROR, 2060, m_CurArc.m_csName);
-            }
-            break;
-        }
-        if (iSeq >= 10001 && iSeq <= 10005) {
-            QM_TRACE_INTERNAL(1, "", "Restart no longer supported");
-            m_eShutDown = SD_ACTIVATE_CHANGES_COLD_BOOT;
-            break;
-        }
-        if (iSeq >= 10006 && iSeq <= 10010) {
-            QM_TRACE_INTERNAL(2, "", "Preserving restart info is no longer supported");
-            m_eShutDown = SD_OP_PENDING;
-            break;
-        }
-        if (iSeq == -10000) {
-            ReportAnEvent(LOG_ERROR, 2060, "");
-            m_eShutDown = SD_NO;
-            break;
-        }
-        ulStatus = m_Qmx.DoConfigurationBackup(false, false);
-        StateInfoSendToClient(ulStatus);
-    }
-
+    const uint32_t ulStatus = DoTheConfigurationBackupMainLoop();
     StateInfoSendToClient(ulStatus);
+    // A module that asked for a restart may still need its files.
     if (m_eShutDown != SD_OP_PENDING && m_eShutDown != SD_ACTIVATE_CHANGES_COLD_BOOT)
         m_Qmx.TransferDirRemove();
-    if (Failed(ulStatus)) {
-        if ((ulStatus & 0xFF0000) == 0x40000)
-            ClientMsg(10, CDEdureMsg::eError, "Access denied.");
+    if (Qmx2Failed(ulStatus)) {
+        if (const int idText = ModuleFailureTextId(MJ_CONFIGURATION_BACKUP, ulStatus))
+            ClientMsg(10, CDEdureMsg::eError, NS_QMKRNL2::StringResLoad(idText));
         ReportAnEvent(LOG_ERROR, 2060, "");
         QM_TRACE_INTERNAL(1, "", "returned error 0x%8.8x", ulStatus);
     } else {

@@ -42,7 +42,8 @@ bool CKrnl2App::ConfirmationsRequest(const CConfirmFlags& missing) {
     return false;
 }
 
+// The kernel cannot control the power states: they are all allowed or the machine must reboot.
 bool CKrnl2App::PowerStatesSet(uint32_t dwStates, int /*fAfterUpdate*/) {
     constexpr uint32_t kAllPowerStates = 63;
-    return m_ePowerState != 2 || (dwStates & kAllPowerStates) == kAllPowerStates;
+    return (dwStates & kAllPowerStates) == kAllPowerStates;
 }

@@ -244,10 +244,7 @@ bool CKrnl2App::JobCommandLineParse(const char* szCmdLine) {
     QM_TRACE_INTERNAL(3, "These are the parsed parameters", "%s", m_JobCmdInfo.m_Options.ToString(csOptions));
 
     bool fRet = true;
-    if (m_JobCmdInfo.OptionExists(eWorkingDirectory)) {
-        m_csWrkDir = m_JobCmdInfo.m_csWrkDir;
-        m_csWrkDir.TrimRight('/');
-    }
+    WrkDirFromJob();
     if (m_JobCmdInfo.OptionExists(eObjectFile)) {
         CString csDir, csName, csExt;
         MscPathSplit(m_JobCmdInfo.m_csTarget, &csDir, &csName, &csExt);

@@ -1,10 +1,16 @@
 // A board module for the binding and discovery tests, shaped by macros:
 // FAKE_REFUSE (install reason), FAKE_NO_INIT, FAKE_NO_MODULE_INFO, FAKE_NO_MAKE,
-// FAKE_MAKE_REFUSE (combined archive reason).
+// FAKE_MAKE_REFUSE (combined archive reason), FAKE_SEQUENCE (update, restore and
+// backup answer with the iSeq values listed in $FAKE_SEQ, one per call).
 #include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+
+#ifdef FAKE_SEQUENCE
+#include <nlohmann/json.hpp>
+#endif
 
 #include "quillmark/qmx2.h"
 
@@ -64,5 +70,34 @@ uint32_t QMX2_DoMakeCombinedArchive(std::string&) {
     return 0;
 #endif
 }
+#endif
+
+#ifdef FAKE_SEQUENCE
+// Index into $FAKE_SEQ of the next answer; tests set it back to 0.
+int fake_seq_next = 0;
+// The request comes back with the next iSeq of $FAKE_SEQ ("1,10003"); past its end, 10000.
+static uint32_t answerInSequence(const char* what, std::string& json) {
+    const size_t next = static_cast<size_t>(fake_seq_next++);
+    logCall(what);
+    const char* seq = std::getenv("FAKE_SEQ");
+    std::string list = seq ? seq : "";
+    int32_t value = 10000;
+    size_t pos = 0;
+    for (size_t i = 0; pos != std::string::npos && pos < list.size(); ++i) {
+        const size_t end = list.find(',', pos);
+        if (i == next) {
+            value = std::stoi(list.substr(pos, end - pos));
+            break;
+        }
+        pos = end == std::string::npos ? end : end + 1;
+    }
+    nlohmann::json reply = nlohmann::json::parse(json);
+    reply["iSeq"] = value;
+    json = reply.dump();
+    return 0;
+}
+uint32_t QMX2_DoBiosUpdate(std::string& json, void*, int32_t) { return answerInSequence("update", json); }
+uint32_t QMX2_DoConfigurationRestore(std::string& json, void*, int32_t) { return answerInSequence("restore", json); }
+uint32_t QMX2_DoConfigurationBackup(std::string& json) { return answerInSequence("backup", json); }
 #endif
 }
