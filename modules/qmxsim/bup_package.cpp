@@ -83,16 +83,17 @@ T Keyword(std::string_view element, std::string_view text, const std::pair<const
     Bad(element, "unknown value");
 }
 
-// The trimmed text of an element that may appear at most once; null when absent.
-std::optional<std::string> Single(const XmlElement& root, const char* name) {
+// The text of an element that may appear at most once, trimmed unless the
+// kernel reads it exactly too; null when absent.
+std::optional<std::string> Single(const XmlElement& root, const char* name, bool trim = true) {
     std::vector<const XmlElement*> found = root.Children(name);
     if (found.empty()) return std::nullopt;
     if (found.size() > 1) Bad(name, "given more than once");
-    return std::string(Trim(found.front()->text));
+    return std::string(trim ? Trim(found.front()->text) : std::string_view(found.front()->text));
 }
 
-std::string Required(const XmlElement& root, const char* name) {
-    std::optional<std::string> text = Single(root, name);
+std::string Required(const XmlElement& root, const char* name, bool trim = true) {
+    std::optional<std::string> text = Single(root, name, trim);
     if (!text) Bad(name, "missing");
     if (text->empty()) Bad(name, "empty");
     return *text;
@@ -145,7 +146,7 @@ std::string MemberName(const char* element, std::string_view text) {
 }
 
 void Read(const XmlElement& root, PackageDescription& p) {
-    std::string type = Required(root, "packtype");
+    std::string type = Required(root, "packtype", false);
     // Exact, as the kernel compares it when it looks for common archives.
     p.pack_type = type == "BIOS"                       ? PackType::kBios
                   : type == "CONFIG"                   ? PackType::kConfig
@@ -163,8 +164,8 @@ void Read(const XmlElement& root, PackageDescription& p) {
     if (updates) p.bios_version_text = Required(root, "biosversion");
     else p.bios_version_text = Single(root, "biosversion").value_or("");
     if (!p.bios_version_text.empty()) p.bios_version = Version("biosversion", p.bios_version_text);
-    // builddate is not checked, only kept: the kernel reads it, also in packages made from this one.
-    if (const XmlElement* date = root.Child("builddate")) p.build_date = std::string(Trim(date->text));
+    // builddate is not checked, only kept as it stands: the kernel reads it, also in packages made from this one.
+    if (const XmlElement* date = root.Child("builddate")) p.build_date = date->text;
     if (std::optional<std::string> text = Single(root, "obsoletefrom")) {
         p.obsolete_from = Version("obsoletefrom", *text);
         p.obsolete_from_text = *text;
@@ -202,22 +203,10 @@ void Read(const XmlElement& root, PackageDescription& p) {
 
 namespace {
 
-// Character data; the reader decodes these entities back.
-std::string XmlEscaped(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
+// Texts go in as they are: the kernel's reader knows no escapes, so "&" and
+// ">" read back as written, while "<" and line ends cannot be carried.
 void Element(std::string& doc, const char* name, std::string_view value) {
-    doc += std::string("  <") + name + ">" + XmlEscaped(value) + "</" + name + ">\n";
+    doc += std::string("  <") + name + ">" + std::string(value) + "</" + name + ">\n";
 }
 
 void Flag(std::string& doc, const char* name, bool value) {

@@ -94,10 +94,10 @@ struct PackageDescription {
 bool ReadPackage(const XmlElement& root, PackageDescription& out, std::string* why = nullptr);
 
 // The description as a BupInfo2.xml document that ReadPackage and the
-// kernel's simpler reader both take: no XML declaration, one element per
-// line, values escaped. Elements at their default are left out, so are
-// empty texts other than biosversion of BIOS and CONFIG packages, and the
-// kernel's Parameter. A package without areas reads back with its type's
+// kernel's reader both take: no XML declaration, one element per line,
+// values as they are (no escapes). Elements at their default are left out,
+// so are empty texts other than biosversion of BIOS and CONFIG packages, and
+// the kernel's Parameter. A package without areas reads back with its type's
 // default; a type other than BIOS, CONFIG or a common archive cannot be written.
 std::string WritePackage(const PackageDescription& package);
 

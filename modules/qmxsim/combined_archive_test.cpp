@@ -13,10 +13,9 @@ namespace {
 
 const std::string kImage("\0\x7f BIOS image", 12);
 
-const char kBiosDescription[] = R"(<?xml version="1.0"?>
-<bupinfo2>
+const char kBiosDescription[] = R"(<bupinfo2>
   <packtype>BIOS</packtype>
-  <builddate> 01-15-2024 </builddate>
+  <builddate>01-15-2024</builddate>
   <board>QMXSIM-X2</board>
   <board>QMXSIM-X1</board>
   <biosversion>1.01</biosversion>

@@ -36,7 +36,7 @@ protected:
 }  // namespace
 
 TEST_F(BackupTest, FullRunCopiesAreasAndDescribesAPackageTheModuleAccepts) {
-    WriteBoard(R"({"board":"X1 <&>","bios_version":"R2.06"})");
+    WriteBoard(R"({"board":"X1 &amp; >","bios_version":"R2.06"})");  // written and read back as it is
     // The logo area is missing on the board: it is backed up as an empty one.
     const std::pair<std::string, std::string> areas[] = {
         {"setup_settings.bin", std::string("\0\1\2\xff setup", 10)}, {"password.bin", "secret"},
@@ -71,7 +71,7 @@ TEST_F(BackupTest, FullRunCopiesAreasAndDescribesAPackageTheModuleAccepts) {
     const json v = VerdictOnBackup();
     EXPECT_EQ(v["Usability"], "USABILITY_EQUAL_VERSION");
     EXPECT_EQ(v["Consistency"], "CONSISTENCY_COMPLETE_VALID");
-    EXPECT_EQ(v["sSystemInfo"], "X1 <&>");
+    EXPECT_EQ(v["sSystemInfo"], "X1 &amp; >");
     EXPECT_EQ(v["sBiosInfo"], "R2.06");
     EXPECT_FALSE(v["fBiosUpdate"] || v["fDebugCodeArea"]);
     for (const char* flag : {"fNvramUpdate", "fSetupSettingsArea", "fPasswordArea", "fLogoArea",

@@ -128,10 +128,10 @@ TEST_F(QmxsimTest, MakeStateWritesABoardTheModuleReads) {
 TEST_F(QmxsimTest, MakePackageWritesAPackageTheModuleAccepts) {
     if (std::string(QMXSIM_UNZIP).empty() || std::string(QMXSIM_ZIP).empty())
         GTEST_SKIP() << "zip or unzip missing";
-    WriteBoard(R"({"board":"Lab \"7\" & <X>","bios_version":"1.00"})");
+    WriteBoard(R"({"board":"Lab \"7\" & >X","bios_version":"1.00"})");
     ASSERT_EQ(Install(), 0u);
     const std::string bup = (dir_.path / "new.bup").string(), out = (dir_.path / "out").string();
-    ASSERT_EQ(RunProgram({QMXSIM_MAKE_PACKAGE, bup, "--board", "Other", "--board", R"(Lab "7" & <X>)", "--bios",
+    ASSERT_EQ(RunProgram({QMXSIM_MAKE_PACKAGE, bup, "--board", "Other", "--board", R"(Lab "7" & >X)", "--bios",
                           "2.00", "--areas", "bios,logo", "--reboot", "both", "--date", "02-29-2024"}),
               0);
     ASSERT_EQ(RunProgram({QMXSIM_UNZIP, "-q", bup, "-d", out}), 0);
@@ -142,12 +142,13 @@ TEST_F(QmxsimTest, MakePackageWritesAPackageTheModuleAccepts) {
     json v = Verdict(doc);
     EXPECT_EQ(v["Usability"], "USABILITY_MAJOR_VERSION");
     EXPECT_EQ(v["Consistency"], "CONSISTENCY_COMPLETE_VALID");
-    EXPECT_EQ(v["sSystemInfo"], R"(Lab "7" & <X>)");
+    EXPECT_EQ(v["sSystemInfo"], R"(Lab "7" & >X)");
     EXPECT_TRUE(v["fBiosUpdate"].get<bool>() && v["fLogoArea"].get<bool>() && v["fRebootForBiosUpdate"].get<bool>());
     EXPECT_EQ(v["PowerStatesAfterBiosUpdate"], "BUPINFO_POWER_S5");
 
     EXPECT_EQ(RunProgram({QMXSIM_MAKE_PACKAGE, bup, "--areas", "bios,flash"}), 2);
     EXPECT_EQ(RunProgram({QMXSIM_MAKE_PACKAGE, bup, "--image", "../x"}), 2);
+    EXPECT_EQ(RunProgram({QMXSIM_MAKE_PACKAGE, bup, "--board", "a<b"}), 2) << "'<' cannot be carried";
 }
 
 TEST(QmxsimStateFiles, AtomicWriteReplacesWholeFileAndKeepsItsMode) {
