@@ -5,19 +5,18 @@
 #include <string>
 
 #include "bupinfo/archive_listing.h"
+#include "support/msc.h"
 #include "support/opus_trace.h"
 #include "support/pipe_child.h"
 
 namespace {
-
-const char* OrEmpty(const char* psz) { return psz ? psz : ""; }
 
 // unzip reads options after the archive too, so such a member name could change the command.
 bool IsOptionLike(const char* psz) { return psz && psz[0] == '-'; }
 
 // The same file, but no longer readable as an option.
 std::string PathArg(const char* pszPath) {
-    std::string s = OrEmpty(pszPath);
+    std::string s = MscOrEmpty(pszPath);
     if (IsOptionLike(pszPath))
         s.insert(0, "./");
     return s;
@@ -53,7 +52,7 @@ bool ListingHeaderSkip(CPipeChild& child, CString& csLine) {
 
 bool CBupArchive::FileFind(const char* pcsFileSpec, std::vector<CString>& list, bool fIgnoreCase) const {
     list.clear();
-    QM_TRACE_ENTER(3, "pcsFileSpec='%s', fIgnoreCase=%s", OrEmpty(pcsFileSpec), QmBool2Str(fIgnoreCase));
+    QM_TRACE_ENTER(3, "pcsFileSpec='%s', fIgnoreCase=%s", MscOrEmpty(pcsFileSpec), QmBool2Str(fIgnoreCase));
     if (IsOptionLike(pcsFileSpec)) {
         QM_TRACE_INTERNAL(1, "refused", "pattern '%s' would be read as an option", pcsFileSpec);
         QM_TRACE_LEAVE(3, "ret=%d", 0);
@@ -63,7 +62,7 @@ bool CBupArchive::FileFind(const char* pcsFileSpec, std::vector<CString>& list, 
     if (fIgnoreCase)
         argv.emplace_back("-C");
     argv.push_back(PathArg(m_csBupFile));
-    const CString csPattern = OrEmpty(pcsFileSpec);
+    const CString csPattern = MscOrEmpty(pcsFileSpec);
     if (csPattern != "*" && csPattern != "*.*")
         MemberArgAdd(argv, csPattern);
 
@@ -87,14 +86,14 @@ bool CBupArchive::FileFind(const char* pcsFileSpec, std::vector<CString>& list, 
 }
 
 bool CBupArchive::FileGet(const char* pcsFile, const char* pcsDirDestin) const {
-    QM_TRACE_ENTER(3, "pcsFile='%s', pcsDirDestin='%s'", OrEmpty(pcsFile), OrEmpty(pcsDirDestin));
+    QM_TRACE_ENTER(3, "pcsFile='%s', pcsDirDestin='%s'", MscOrEmpty(pcsFile), MscOrEmpty(pcsDirDestin));
     if (IsOptionLike(pcsFile)) {
         QM_TRACE_INTERNAL(1, "refused", "member '%s' would be read as an option", pcsFile);
     } else {
         std::vector<std::string> argv = {"unzip", "-qq", "-o", PathArg(m_csBupFile)};
         MemberArgAdd(argv, pcsFile);
         argv.emplace_back("-d");
-        argv.emplace_back(OrEmpty(pcsDirDestin));
+        argv.emplace_back(MscOrEmpty(pcsDirDestin));
         CPipeChild child(std::move(argv));
         QM_TRACE_INTERNAL(4, "", "cmd='%s'", child.CommandTextGet().c_str());
         // Quiet: the output ends when the program does.
@@ -106,7 +105,7 @@ bool CBupArchive::FileGet(const char* pcsFile, const char* pcsDirDestin) const {
 }
 
 bool CBupArchive::FileGet(const std::vector<CString>& files, const char* pcsDirDestin) const {
-    QM_TRACE_ENTER(3, "pcsDirDestin='%s'", OrEmpty(pcsDirDestin));
+    QM_TRACE_ENTER(3, "pcsDirDestin='%s'", MscOrEmpty(pcsDirDestin));
     for (const CString& csFile : files)
         FileGet(csFile, pcsDirDestin);
     QM_TRACE_LEAVE(3, "ret=%s", "true");
@@ -114,7 +113,7 @@ bool CBupArchive::FileGet(const std::vector<CString>& files, const char* pcsDirD
 }
 
 bool CBupArchive::FileGet(const char* pcsFile, uint8_t* pBuffer, uint32_t& ulSize) const {
-    QM_TRACE_ENTER(3, "pcsFile='%s'", OrEmpty(pcsFile));
+    QM_TRACE_ENTER(3, "pcsFile='%s'", MscOrEmpty(pcsFile));
     uint32_t ulFileSize = 0;
     CTime time;
     // Also refuses option-like names, before anything is started.
@@ -143,7 +142,7 @@ bool CBupArchive::FileGet(const char* pcsFile, uint8_t* pBuffer, uint32_t& ulSiz
 }
 
 bool CBupArchive::FileAdd(const char* pcsFilePath) const {
-    QM_TRACE_ENTER(3, "pcsFilePath='%s', m_csBupFile='%s'", OrEmpty(pcsFilePath), m_csBupFile.c_str());
+    QM_TRACE_ENTER(3, "pcsFilePath='%s', m_csBupFile='%s'", MscOrEmpty(pcsFilePath), m_csBupFile.c_str());
     std::vector<std::string> argv = {"zip", "-q", "-j", PathArg(m_csBupFile)};
     if (pcsFilePath && *pcsFilePath)
         argv.push_back(PathArg(pcsFilePath));
@@ -169,7 +168,7 @@ bool CBupArchive::FileInfoGet(const char* pcsFile, uint32_t& ulSize, CTime& time
     CString csLine;
     // Without a match unzip still prints the closing line.
     if (!ListingHeaderSkip(child, csLine) || ArcListingIsClosingRule(csLine)) {
-        QM_TRACE_INTERNAL(1, "", "did not get file info of '%s'", OrEmpty(pcsFile));
+        QM_TRACE_INTERNAL(1, "", "did not get file info of '%s'", MscOrEmpty(pcsFile));
         QM_TRACE_LEAVE(3, "ret=%s", "false");
         return false;
     }

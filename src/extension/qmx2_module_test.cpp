@@ -67,7 +67,6 @@ TEST(Qmx2ModuleBinding, InstallStateFollowsSeverity) {
     const uint32_t status = refusing.Install();
     EXPECT_EQ(status, 0xC1800000u);
     EXPECT_FALSE(refusing.m_fInstalled);
-    EXPECT_EQ(Qmx2StatusText(status), "Error, Install, board not supported (0xC1800000)");
 }
 
 TEST(Qmx2ModuleBinding, TransferDirectoryIsMadeOnceAndRemoved) {

@@ -1,12 +1,7 @@
 #include "extension/qmx2_operation_records.h"
 
 #include "quillmark/qmx2.h"
-
-namespace {
-
-const char* OrEmpty(const char* sz) { return sz ? sz : ""; }
-
-}  // namespace
+#include "support/msc.h"
 
 // ---- CQmx2UpdateInfo ----------------------------------------------------
 
@@ -37,8 +32,8 @@ const CQmx2Fields<CQmx2BackInfo>& CQmx2BackInfo::Fields() {
 
 void CQmx2BackInfo::InitForStart(const char* szPath, const char* szName) {
     CQmx2OperationBase::InitForStart(szPath);
-    sDestPath = OrEmpty(szPath);
-    sDestName = OrEmpty(szName);
+    sDestPath = MscOrEmpty(szPath);
+    sDestName = MscOrEmpty(szName);
 }
 
 // ---- CQmx2ConfigBackInfo ------------------------------------------------
@@ -73,8 +68,8 @@ const CQmx2Fields<CQmx2MakeCombinedArchiveInfo>& CQmx2MakeCombinedArchiveInfo::F
 void CQmx2MakeCombinedArchiveInfo::InitForStart(const char* szBiosInput, const char* szConfigInput,
                                                 const char* szDestPath, const char* szDestName) {
     CQmx2OperationBase::InitForStart(szDestPath);
-    sSourceBiosInput = OrEmpty(szBiosInput);
-    sSourceConfigurationDataInput = OrEmpty(szConfigInput);
-    sDestPath = OrEmpty(szDestPath);
-    sDestName = OrEmpty(szDestName);
+    sSourceBiosInput = MscOrEmpty(szBiosInput);
+    sSourceConfigurationDataInput = MscOrEmpty(szConfigInput);
+    sDestPath = MscOrEmpty(szDestPath);
+    sDestName = MscOrEmpty(szDestName);
 }

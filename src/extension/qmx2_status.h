@@ -1,8 +1,7 @@
-// Names of the parts of a module status code, for traces and messages.
+// Status codes the kernel makes itself, beside those modules return.
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "quillmark/qmx2.h"
 
@@ -21,12 +20,3 @@ enum : uint32_t {
     QMX2_E_MODULE_NOT_INSTALLED = 0xC1030000,
     QMX2_E_BOARD_NOT_SUPPORTED = 0xC1800000,
 };
-
-// "Success, ", "Info, ", "Warning, ", "Error, "
-std::string Qmx2SeverityName(uint32_t status);
-// "Install, " ... "Generic, ", "Unknown, " for others
-std::string Qmx2OperationName(uint32_t status);
-// "invalid parameters" ... "insufficient disk space", "Unknown, " for others
-std::string Qmx2ReasonName(uint32_t status);
-// "Error, Install, board not supported (0xC1800000)"
-std::string Qmx2StatusText(uint32_t status);

@@ -6,6 +6,7 @@
 
 #include "bupinfo/bup_archive.h"
 #include "kernel/krnl2_app.h"
+#include "quillmark/qmx2.h"
 #include "support/msc.h"
 #include "support/opus_trace.h"
 #include "support/str_array.h"
@@ -16,9 +17,6 @@ namespace {
 constexpr uint32_t kMakeFailed = 0xD0020000;
 constexpr uint32_t kMakeRefused = 0xD0050000;
 constexpr const char* kTempPrefix = "RoVOred2";
-
-// Both highest bits: a status from the module search or the module that failed.
-bool BothHighBits(uint32_t ulStatus) { return (ulStatus & 0xC0000000u) == 0xC0000000u; }
 
 }  // namespace
 
@@ -71,7 +69,7 @@ uint32_t CKrnl2App::ExtLocateAndExecuteSynchronousCommand() {
         return ulRet;
     }
     ulRet = ExtLocateForMakeCommand(csBiosFolder, csConfigFolder, csResultFolder);
-    if (BothHighBits(ulRet)) {
+    if (Qmx2Failed(ulRet)) {
         QM_TRACE_INTERNAL(2, "", "Couldn't find any 'make command' supporting module");
         ReportAnEvent(LOG_ERROR, 1257, "");
         QM_TRACE_LEAVE(3, "ret=0x%x", ulRet);

@@ -53,6 +53,8 @@ int MscShutdown(int nDelayMinutes, const char* pszMessage);
 int MscNodeNameGet(CString& out);
 
 // Text
+// A null text read as "".
+inline const char* MscOrEmpty(const char* psz) { return psz ? psz : ""; }
 // One of three rotating static buffers, at most 259 characters.
 const char* MscFilterPasswordSwitches(const char* pszCmdLine, const char* pszSwitch = "-pw");
 // Copies text and terminator to pBuffer + ulPos; returns the position behind it. A cut text

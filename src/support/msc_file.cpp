@@ -16,8 +16,6 @@
 
 namespace {
 
-const char* orEmpty(const char* psz) { return psz ? psz : ""; }
-
 struct FileCloser {
     void operator()(std::FILE* fp) const { std::fclose(fp); }
 };
@@ -63,12 +61,12 @@ bool MscFileExists(const char* pszPath) {
     struct stat st {};
     const bool fRet = lstatOk(pszPath, st) &&
                       (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) || S_ISFIFO(st.st_mode));
-    QM_TRACE_LEAVE(4, "path='%s', ret=%s", orEmpty(pszPath), QmBool2Str(fRet));
+    QM_TRACE_LEAVE(4, "path='%s', ret=%s", MscOrEmpty(pszPath), QmBool2Str(fRet));
     return fRet;
 }
 
 bool MscDirectoryExists(const char* pszPath, bool fCheckWritable) {
-    QM_TRACE_ENTER(3, "path='%s', fCheckWritable=%s", orEmpty(pszPath), QmBool2Str(fCheckWritable));
+    QM_TRACE_ENTER(3, "path='%s', fCheckWritable=%s", MscOrEmpty(pszPath), QmBool2Str(fCheckWritable));
     DIR* pDir = pszPath ? opendir(pszPath) : nullptr;
     if (!pDir) {
         QM_TRACE_LEAVE(3, "ret=false, %s", strerror(errno));
@@ -93,17 +91,17 @@ uint32_t MscFileSize(const char* pszPath) {
     struct stat st {};
     uint32_t ulSize = 0;
     if (!lstatOk(pszPath, st))
-        QM_TRACE_INTERNAL(2, "lstat failed", "path='%s': %s", orEmpty(pszPath), strerror(errno));
+        QM_TRACE_INTERNAL(2, "lstat failed", "path='%s': %s", MscOrEmpty(pszPath), strerror(errno));
     else if (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode))
         ulSize = static_cast<uint32_t>(st.st_size);
-    QM_TRACE_LEAVE(4, "path='%s', ret=%u", orEmpty(pszPath), ulSize);
+    QM_TRACE_LEAVE(4, "path='%s', ret=%u", MscOrEmpty(pszPath), ulSize);
     return ulSize;
 }
 
 int MscFileInfoGet(const char* pszPath, uint32_t& ulSize, CTime& time) {
     struct stat st {};
     if (!lstatOk(pszPath, st)) {
-        QM_TRACE_INTERNAL(2, "lstat failed", "path='%s': %s", orEmpty(pszPath), strerror(errno));
+        QM_TRACE_INTERNAL(2, "lstat failed", "path='%s': %s", MscOrEmpty(pszPath), strerror(errno));
         return 0;
     }
     ulSize = static_cast<uint32_t>(st.st_size);
@@ -115,7 +113,7 @@ int MscFileInfoGet(const char* pszPath, uint32_t& ulSize, CTime& time) {
 }
 
 int MscFileCopy(const char* pszSrc, const char* pszDst, bool fFailIfExists) {
-    QM_TRACE_ENTER(3, "src='%s', dst='%s', fFailIfExists=%s", orEmpty(pszSrc), orEmpty(pszDst),
+    QM_TRACE_ENTER(3, "src='%s', dst='%s', fFailIfExists=%s", MscOrEmpty(pszSrc), MscOrEmpty(pszDst),
                    QmBool2Str(fFailIfExists));
     struct stat st {};
     if (fFailIfExists && lstatOk(pszDst, st)) {
@@ -151,7 +149,7 @@ int MscFileCopy(const char* pszSrc, const char* pszDst, bool fFailIfExists) {
 }
 
 int MscTreeRemove(const char* pszDir) {
-    QM_TRACE_ENTER(3, "dir='%s'", orEmpty(pszDir));
+    QM_TRACE_ENTER(3, "dir='%s'", MscOrEmpty(pszDir));
     if (!pszDir || !treeContentRemove(pszDir)) {
         QM_TRACE_LEAVE(3, "ret=0");
         return 0;
@@ -166,7 +164,7 @@ int MscTreeRemove(const char* pszDir) {
 }
 
 int MscFileRemoveWild(const char* pszPattern, bool fIgnoreCase) {
-    QM_TRACE_ENTER(3, "pattern='%s', fIgnoreCase=%s", orEmpty(pszPattern), QmBool2Str(fIgnoreCase));
+    QM_TRACE_ENTER(3, "pattern='%s', fIgnoreCase=%s", MscOrEmpty(pszPattern), QmBool2Str(fIgnoreCase));
     int nRemoved = 0;
     bool fFailed = false;
     const bool fOpened = MscMatchingEntriesVisit(pszPattern, fIgnoreCase, [&](const std::string& path, const std::string&) {

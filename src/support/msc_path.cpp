@@ -10,14 +10,8 @@
 #include "support/msc.h"
 #include "support/opus_trace.h"
 
-namespace {
-
-const char* orEmpty(const char* psz) { return psz ? psz : ""; }
-
-}  // namespace
-
 void MscPathSplit(const char* pszPath, CString* pDir, CString* pName, CString* pExt) {
-    const std::string_view path = orEmpty(pszPath);
+    const std::string_view path = MscOrEmpty(pszPath);
     const size_t slash = path.rfind('/');
     const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
 
@@ -42,8 +36,8 @@ void MscPathSplit(const char* pszPath, CString* pDir, CString* pName, CString* p
 }
 
 int MscExpandRelPath(const char* pszPath, const char* pszBase, CString& out) {
-    const std::string path = orEmpty(pszPath);
-    std::string base = orEmpty(pszBase);
+    const std::string path = MscOrEmpty(pszPath);
+    std::string base = MscOrEmpty(pszBase);
     QM_TRACE_ENTER(3, "path='%s', base='%s'", path.c_str(), base.c_str());
 
     if (path.compare(0, 1, "/") == 0) {
@@ -70,7 +64,7 @@ int MscExpandRelPath(const char* pszPath, const char* pszBase, CString& out) {
 }
 
 void MscExpandEnvir(const char* pszIn, CString& out) {
-    const std::string in = orEmpty(pszIn);
+    const std::string in = MscOrEmpty(pszIn);
     std::string result;
     for (size_t i = 0; i < in.size();) {
         if (in[i] != '$') {
@@ -90,7 +84,7 @@ void MscExpandEnvir(const char* pszIn, CString& out) {
 }
 
 int MscSymLinkRead(const char* pszPath, CString& out) {
-    QM_TRACE_ENTER(3, "path='%s'", orEmpty(pszPath));
+    QM_TRACE_ENTER(3, "path='%s'", MscOrEmpty(pszPath));
     out.Empty();
     struct stat st {};
     if (!pszPath || lstat(pszPath, &st) != 0) {

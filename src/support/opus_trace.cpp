@@ -8,6 +8,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "support/msc.h"
 #include "support/profile.h"
 #include "support/string_type.h"
 
@@ -27,8 +28,6 @@ void CopyCut(char* pszDest, size_t nSize, const char* psz, size_t nCount) {
     pszDest[n] = '\0';
 }
 
-const char* OrEmpty(const char* psz) { return psz ? psz : ""; }
-
 }  // namespace
 
 COpusTrace::COpusTrace(const char* pszSettingsPath) {
@@ -40,7 +39,7 @@ COpusTrace::COpusTrace(const char* pszSettingsPath) {
 COpusTrace::~COpusTrace() { m_fEnabled = false; }
 
 void COpusTrace::Enable_By_Profile(const char* pszSettingsPath) {
-    const char* pszPath = OrEmpty(pszSettingsPath);
+    const char* pszPath = MscOrEmpty(pszSettingsPath);
     CProfile profile(pszPath);
     if (m_fEnabled)
         return;
@@ -72,7 +71,7 @@ const char* COpusTrace::LevelWord(unsigned int uLevel) {
 
 void COpusTrace::SplitFunction(const char* pszFunction, char* pszClass, size_t nClassSize,
                                char* pszFunc, size_t nFuncSize) {
-    const char* psz = OrEmpty(pszFunction);
+    const char* psz = MscOrEmpty(pszFunction);
     const char* pszSep = std::strstr(psz, "::");
     const char* pszName = psz;
     if (pszSep) {
@@ -105,7 +104,7 @@ void COpusTrace::OutTV2(unsigned int uLevel, const char* pszFunction, const char
     int n = std::snprintf(m_szLine, nBufSize, "%s%03u\t%04u\t%04u\t%s\t%s\t%s\t%s\t%s\t", szTime,
                           static_cast<unsigned>(ts.tv_nsec / 1000000),
                           static_cast<unsigned>(getpid()), 0u, LevelWord(uLevel), szClass,
-                          szFunc, OrEmpty(pszCaption), OrEmpty(pszSubCaption));
+                          szFunc, MscOrEmpty(pszCaption), MscOrEmpty(pszSubCaption));
     if (n < 0)
         return;
     size_t nLen = std::min(size_t(n), nBufSize - 1);
@@ -181,9 +180,9 @@ void COpusTrace::OutBinary(unsigned int uLevel, const void* pData, int nSize, in
 void COpusTrace::OutTVBigRaw(unsigned int uLevel, const char* pszCaption, const char* pszText) {
     if (!IsOn(uLevel))
         return;
-    std::string block(OrEmpty(pszCaption));
+    std::string block(MscOrEmpty(pszCaption));
     block += '\n';
-    block += OrEmpty(pszText);
+    block += MscOrEmpty(pszText);
     block += '\n';
     Write(block.data(), block.size());
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "support/msc.h"
 #include "support/opus_trace.h"
 
 namespace {
@@ -61,11 +62,9 @@ int ToInt(const std::string& strValue) {
     return static_cast<int>(l);
 }
 
-const char* OrEmpty(const char* psz) { return psz ? psz : ""; }
-
 }  // namespace
 
-CProfile::CProfile(const char* pszPath) : m_strPath(OrEmpty(pszPath)) {
+CProfile::CProfile(const char* pszPath) : m_strPath(MscOrEmpty(pszPath)) {
     if (m_strPath.size() > 4095)
         m_strPath.resize(4095);
 }
@@ -94,16 +93,16 @@ CProfile::Lookup CProfile::Find(const char* pszSection, const char* pszKey,
         QM_TRACE_INTERNAL(4, "Unreadable", "%s, defaults apply", m_strPath.c_str());
         return Lookup::Unreadable;
     }
-    size_t nBody = SectionBody(strText, OrEmpty(pszSection));
-    size_t nValue = nBody == npos ? npos : ValuePos(strText, nBody, OrEmpty(pszKey));
+    size_t nBody = SectionBody(strText, MscOrEmpty(pszSection));
+    size_t nValue = nBody == npos ? npos : ValuePos(strText, nBody, MscOrEmpty(pszKey));
     if (nValue == npos) {
-        QM_TRACE_INTERNAL(4, "Absent", "[%s] %s in %s", OrEmpty(pszSection), OrEmpty(pszKey),
+        QM_TRACE_INTERNAL(4, "Absent", "[%s] %s in %s", MscOrEmpty(pszSection), MscOrEmpty(pszKey),
                           m_strPath.c_str());
         return Lookup::Absent;
     }
     size_t nEnd = strText.find_first_of("\r\n", nValue);
     strValue = strText.substr(nValue, nEnd == npos ? npos : nEnd - nValue);
-    QM_TRACE_INTERNAL(4, "Found", "[%s] %s=%s in %s", OrEmpty(pszSection), OrEmpty(pszKey),
+    QM_TRACE_INTERNAL(4, "Found", "[%s] %s=%s in %s", MscOrEmpty(pszSection), MscOrEmpty(pszKey),
                       strValue.c_str(), m_strPath.c_str());
     return Lookup::Found;
 }
@@ -128,7 +127,7 @@ int CProfile::StringGet(const char* pszSection, const char* pszKey, const char* 
     std::string strValue;
     Lookup l = Find(pszSection, pszKey, strValue);
     if (l != Lookup::Found)
-        strValue = OrEmpty(pszDefault);
+        strValue = MscOrEmpty(pszDefault);
     if (pszBuffer && nBufferSize > 0) {
         size_t n = std::min(strValue.size(), size_t(nBufferSize) - 1);
         std::memcpy(pszBuffer, strValue.data(), n);
@@ -144,9 +143,9 @@ int CProfile::StringGet(const char* pszSection, const char* pszKey, const char* 
 
 bool CProfile::StringSet(const char* pszSection, const char* pszKey,
                          const char* pszValue) const {
-    const char* pszSec = OrEmpty(pszSection);
-    const char* pszK = OrEmpty(pszKey);
-    const char* pszVal = OrEmpty(pszValue);
+    const char* pszSec = MscOrEmpty(pszSection);
+    const char* pszK = MscOrEmpty(pszKey);
+    const char* pszVal = MscOrEmpty(pszValue);
     QM_TRACE_ENTER(3, "%s [%s] %s=%s", m_strPath.c_str(), pszSec, pszK, pszVal);
 
     // One byte more than the limit tells a file that would be cut by the write-back.
