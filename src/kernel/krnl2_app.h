@@ -200,6 +200,8 @@ private:
     class CConfigurationRestoreRun;
     class CConfigurationBackupRun;
     uint32_t ModuleRun(CModuleRun& run);
+    // The same, traced with the job's options.
+    uint32_t ModuleRunWithOptions(CModuleRun& run);
     uint32_t DoTheConfigurationBackupMainLoop();
     // The restore and update jobs; their result (31 for a failure before the module ran).
     uint32_t ConfigurationRestoreRun(bool fCheckAndSelect);

@@ -33,6 +33,14 @@ uint32_t CKrnl2App::ModuleRun(CModuleRun& run) {
     return ulStatus;
 }
 
+uint32_t CKrnl2App::ModuleRunWithOptions(CModuleRun& run) {
+    CString csOptions;
+    QM_TRACE_ENTER(3, "m_JobCmdInfo.m_Options={%s}", m_JobCmdInfo.m_Options.ToString(csOptions));
+    const uint32_t ulStatus = ModuleRun(run);
+    QM_TRACE_LEAVE(3, "dwRet=%u", ulStatus);
+    return ulStatus;
+}
+
 void CKrnl2App::CModuleRun::FailureAndPasswordAfterFirstCall(uint32_t ulStatus) {
     if (Qmx2Failed(ulStatus)) {
         m_App.StateInfoSendToClient(ulStatus);
@@ -95,17 +103,13 @@ public:
 };
 
 uint32_t CKrnl2App::DoTheBiosUpdateMainLoop() {
-    CString csOptions;
-    QM_TRACE_ENTER(3, "m_JobCmdInfo.m_Options={%s}", m_JobCmdInfo.m_Options.ToString(csOptions));
     // The record keeps the module's last reply between jobs; only the request is set.
     CQmx2UpdateInfo& rec = m_Qmx.m_UpdateInfo;
     RequestFromJob(rec);
     rec.fBreakOnMeUpdateError = m_JobCmdInfo.OptionExists(eBreakOnMeUpdateError);
     rec.BiosCodeArea = m_JobCmdInfo.OptionExists(eBiosCodeArea);
     CBiosUpdateRun run(*this);
-    const uint32_t ulStatus = ModuleRun(run);
-    QM_TRACE_LEAVE(3, "dwRet=%u", ulStatus);
-    return ulStatus;
+    return ModuleRunWithOptions(run);
 }
 
 // ---- Configuration restore ------------------------------------------------
@@ -155,16 +159,12 @@ public:
 };
 
 uint32_t CKrnl2App::DoTheConfigurationRestoreMainLoop() {
-    CString csOptions;
-    QM_TRACE_ENTER(3, "m_JobCmdInfo.m_Options={%s}", m_JobCmdInfo.m_Options.ToString(csOptions));
     CQmx2ConfigRestoreInfo& rec = m_Qmx.m_ConfigRestoreInfo;
     rec.clear();
     RequestFromJob(rec);
     rec.m_sSourcePath = m_Qmx.m_csTransferDir.str();
     CConfigurationRestoreRun run(*this);
-    const uint32_t ulStatus = ModuleRun(run);
-    QM_TRACE_LEAVE(3, "dwRet=%u", ulStatus);
-    return ulStatus;
+    return ModuleRunWithOptions(run);
 }
 
 // ---- Configuration backup -------------------------------------------------

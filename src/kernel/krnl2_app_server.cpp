@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "kernel/krnl2_app.h"
+#include "quillmark/qmx2.h"
 #include "support/msc.h"
 #include "support/opus_trace.h"
 #include "support/win_error.h"
@@ -86,17 +87,17 @@ int CKrnl2App::TaskLoop() {
 
     if (Qmx2Failed(ulStatus)) {
         int nRet = 0;
-        switch ((ulStatus >> 16) & 0xFF) {
-        case 0x04:
-        case 0x0D:
+        switch (Qmx2Reason(ulStatus)) {
+        case QMX2_REASON_INSUFFICIENT_PRIVILEGES:
+        case QMX2_REASON_TXT_ENABLED:
             pInfo->eKernelState = CKrnl2Inter::eQmKrnl2ErrInsufficentPrivileges;
             QM_TRACE_INTERNAL(1, "", "Insufficient privileges");
             break;
-        case 0x06:
+        case QMX2_REASON_INVALID_DIRECTORY:
             pInfo->eKernelState = CKrnl2Inter::eQmKrnl2ErrInvalidDirectory;
             QM_TRACE_INTERNAL(1, "", "Invalid directory");
             break;
-        case 0x81:
+        case QMX2_REASON_OS_NOT_SUPPORTED:
             pInfo->eKernelState = CKrnl2Inter::eQmKrnl2ErrOperatingSystemNotSupported;
             QM_TRACE_INTERNAL(1, "", "Operating system not supported");
             break;
