@@ -1,11 +1,11 @@
 #include "support/opus_trace.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <iterator>
-#include <regex>
 #include <string>
 
 #include "test_helpers.h"
@@ -45,10 +45,9 @@ TEST_F(TraceTest, LineColumnsAndLevelFilter) {
     char szPid[32];
     std::snprintf(szPid, sizeof(szPid), "%04u", static_cast<unsigned>(getpid()));
     const std::string out = Take();
-    EXPECT_TRUE(std::regex_match(out, std::regex(R"(\d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d\.\d{3}\t)" +
-                                                 std::string(szPid) +
-                                                 "\t0000\tInfo\tbool CKrnl2App\tInit\tEnter\tsub\targc=2 x\n")))
-        << out;
+    EXPECT_THAT(out, testing::MatchesRegex("[0-9]{2}\\.[0-9]{2}\\.[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3}\t" +
+                                           std::string(szPid) +
+                                           "\t0000\tInfo\tbool CKrnl2App\tInit\tEnter\tsub\targc=2 x\n"));
 
     t.OutTV2(4, "f", "Internal", "", "verbose");
     t.OutBinary(4, "x", 1, 16, 8, false, nullptr);
