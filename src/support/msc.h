@@ -40,6 +40,8 @@ bool MscDirectoryExists(const char* pszPath, bool fCheckWritable = false);
 uint32_t MscFileSize(const char* pszPath);
 int MscFileInfoGet(const char* pszPath, uint32_t& ulSize, CTime& time);
 int MscFileCopy(const char* pszSrc, const char* pszDst, bool fFailIfExists);
+// The directory and all below it, walked by descriptor without following any
+// link; 0 when the path is no directory or anything is left.
 int MscTreeRemove(const char* pszDir);
 int MscFileRemoveWild(const char* pszPattern, bool fIgnoreCase);
 

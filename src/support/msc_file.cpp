@@ -23,38 +23,6 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 bool lstatOk(const char* pszPath, struct stat& st) { return pszPath && lstat(pszPath, &st) == 0; }
 
-// Walks one directory level; the directory itself is left for the caller.
-// An entry left behind by a failed walk also makes the caller's rmdir fail.
-bool treeContentRemove(const std::string& dir) {
-    bool fOk = true;
-    const bool fOpened = MscMatchingEntriesVisit((dir + "/*").c_str(), false, [&](const std::string& path,
-                                                                                 const std::string&) {
-        struct stat st {};
-        if (lstat(path.c_str(), &st) != 0) {
-            QM_TRACE_INTERNAL(1, "lstat failed", "path='%s': %s", path.c_str(), strerror(errno));
-            fOk = false;
-        } else if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) {
-            if (unlink(path.c_str()) != 0) {
-                QM_TRACE_INTERNAL(1, "unlink failed", "path='%s': %s", path.c_str(), strerror(errno));
-                fOk = false;
-            }
-        } else if (S_ISDIR(st.st_mode)) {
-            fOk = treeContentRemove(path);
-            if (fOk && rmdir(path.c_str()) != 0) {
-                QM_TRACE_INTERNAL(1, "rmdir failed", "path='%s': %s", path.c_str(), strerror(errno));
-                fOk = false;
-            }
-        } else {
-            // Devices, FIFOs and sockets are not ours to delete.
-            QM_TRACE_INTERNAL(1, "entry type not removable", "path='%s', mode=0%o", path.c_str(),
-                              static_cast<unsigned int>(st.st_mode));
-            fOk = false;
-        }
-        return fOk;
-    });
-    return fOpened && fOk;
-}
-
 }  // namespace
 
 bool MscFileExists(const char* pszPath) {
@@ -142,21 +110,6 @@ int MscFileCopy(const char* pszSrc, const char* pszDst, bool fFailIfExists) {
     // Buffered data reaches the disk only at fclose, so its failure counts too.
     if (std::fclose(out.release()) != 0 || fReadError) {
         QM_TRACE_LEAVE(3, "ret=0, %s failed: %s", fReadError ? "read" : "write", strerror(errno));
-        return 0;
-    }
-    QM_TRACE_LEAVE(3, "ret=1");
-    return 1;
-}
-
-int MscTreeRemove(const char* pszDir) {
-    QM_TRACE_ENTER(3, "dir='%s'", MscOrEmpty(pszDir));
-    if (!pszDir || !treeContentRemove(pszDir)) {
-        QM_TRACE_LEAVE(3, "ret=0");
-        return 0;
-    }
-    if (rmdir(pszDir) != 0) {
-        QM_TRACE_INTERNAL(1, "rmdir failed", "dir='%s': %s", pszDir, strerror(errno));
-        QM_TRACE_LEAVE(3, "ret=0");
         return 0;
     }
     QM_TRACE_LEAVE(3, "ret=1");

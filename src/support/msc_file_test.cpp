@@ -78,6 +78,12 @@ TEST(MscTreeRemove, FailsOnAFifoAndSparesWhatLinksPointTo) {
     EXPECT_FALSE(exists(tmp.file("tree")));
     EXPECT_EQ(TempDir::read(outside), "keep");
     EXPECT_EQ(MscTreeRemove(tmp.file("tree").c_str()), 0);
+
+    // A link standing where the tree was is not entered: what it points to stays.
+    ASSERT_EQ(symlink(tmp.file("outside").c_str(), tmp.file("tree").c_str()), 0);
+    EXPECT_EQ(MscTreeRemove(tmp.file("tree").c_str()), 0);
+    EXPECT_EQ(MscTreeRemove((tmp.file("tree") + "/").c_str()), 0);
+    EXPECT_EQ(TempDir::read(outside), "keep");
 }
 
 TEST(MscFileRemoveWild, RemovesMatchingEntriesOnly) {
