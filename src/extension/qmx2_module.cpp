@@ -240,19 +240,11 @@ bool CQmx2Module::TransferDirPrepare(const char* szBaseDir) {
     if (!m_csTransferDir.IsEmpty() && MscDirectoryExists(m_csTransferDir)) {
         fRet = true;
     } else {
-        m_csTransferDir = ModuleBaseName(m_csModulePath);
-        if (MscTemporaryNameMake(szBaseDir, m_csTransferDir)) {
-            MscTreeRemove(m_csTransferDir);
-            for (mode_t mode : {0777, 0770, 0700, 0600, 0400})
-                if (mkdir(m_csTransferDir, mode) == 0) {
-                    fRet = true;
-                    break;
-                }
-            if (!fRet)
-                QM_TRACE_INTERNAL(1, "", "Could not create '%s', %s", m_csTransferDir.c_str(), strerror(errno));
-        }
+        // A fresh folder of the kernel's own, never one that stands there already.
+        m_csTransferDir.Empty();
+        fRet = MscTemporaryFolderMake(szBaseDir, ModuleBaseName(m_csModulePath), m_csTransferDir) != 0;
         if (!fRet)
-            m_csTransferDir.Empty();
+            QM_TRACE_INTERNAL(1, "", "Could not create the transfer directory below '%s'", MscOrEmpty(szBaseDir));
     }
     QM_TRACE_LEAVE(3, "ret=%s, m_csTransferDir='%s'", QmBool2Str(fRet), m_csTransferDir.c_str());
     return fRet;

@@ -71,16 +71,22 @@ TEST(Qmx2ModuleBinding, InstallStateFollowsSeverity) {
 
 TEST(Qmx2ModuleBinding, TransferDirectoryIsMadeOnceAndRemoved) {
     TempDir dir;
+    // Someone else's folder under a name the kernel might have chosen is never touched.
+    const std::string theirs = dir.write("fake_ok000000/theirs", "kept");
     CQmx2Module m;
     m.BinaryPathSet(fakeModule("fake_ok").c_str());
     ASSERT_TRUE(m.TransferDirPrepare(dir.path().c_str()));
     const CString first = m.m_csTransferDir;
-    EXPECT_EQ(first, CString((dir.path() + "/fake_ok000000").c_str()));
+    EXPECT_EQ(first.str().rfind(dir.path() + "/fake_ok", 0), 0u) << first.str();
+    EXPECT_NE(first.str(), dir.path() + "/fake_ok000000");
+    struct stat st {};
+    ASSERT_EQ(stat(first, &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    EXPECT_EQ(TempDir::read(theirs), "kept");
     ASSERT_TRUE(m.TransferDirPrepare(dir.path().c_str()));
     EXPECT_EQ(m.m_csTransferDir, first);
-    dir.write("fake_ok000000/x", "data");
+    dir.write(first.str().substr(dir.path().size() + 1) + "/x", "data");
     EXPECT_TRUE(m.TransferDirRemove());
-    struct stat st {};
     EXPECT_NE(stat(first, &st), 0);
     EXPECT_TRUE(m.m_csTransferDir.IsEmpty());
     EXPECT_TRUE(m.TransferDirRemove());

@@ -47,7 +47,7 @@ int MscFileRemoveWild(const char* pszPattern, bool fIgnoreCase);
 
 // Temporary locations
 void MscTempDirGet(CString& out);
-int MscTemporaryNameMake(const char* pszDir, CString& name);
+// A new folder "<dir>/<prefix>" and six random characters, mode 0700; out untouched on failure.
 int MscTemporaryFolderMake(const char* pszDir, const char* pszPrefix, CString& out);
 
 // System

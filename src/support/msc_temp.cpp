@@ -4,21 +4,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "support/msc.h"
 #include "support/opus_trace.h"
-
-namespace {
-
-constexpr unsigned long kLastCounter = 0xFFFFFE;
-
-CString counterName(const char* pszDir, const char* pszPrefix, unsigned long ulCounter) {
-    CString cs;
-    cs.Format("%s/%s%6.6lx", pszDir ? pszDir : "", pszPrefix ? pszPrefix : "", ulCounter);
-    return cs;
-}
-
-}  // namespace
 
 void MscTempDirGet(CString& out) {
     QM_TRACE_ENTER(3, "%s", "");
@@ -42,42 +31,17 @@ void MscTempDirGet(CString& out) {
     QM_TRACE_LEAVE(3, "out='%s'", out.c_str());
 }
 
-int MscTemporaryNameMake(const char* pszDir, CString& name) {
-    const CString csPrefix = name;
-    QM_TRACE_ENTER(3, "dir='%s', prefix='%s'", pszDir ? pszDir : "", csPrefix.c_str());
-    for (unsigned long ul = 0; ul <= kLastCounter; ++ul) {
-        CString csPath = counterName(pszDir, csPrefix, ul);
-        if (!MscFileExists(csPath)) {
-            name = csPath;
-            QM_TRACE_LEAVE(3, "ret=1, name='%s'", name.c_str());
-            return 1;
-        }
-    }
-    QM_TRACE_LEAVE(3, "ret=0, every name is taken");
-    return 0;
-}
-
 int MscTemporaryFolderMake(const char* pszDir, const char* pszPrefix, CString& out) {
-    QM_TRACE_ENTER(3, "dir='%s', prefix='%s'", pszDir ? pszDir : "", pszPrefix ? pszPrefix : "");
-    // Some file systems refuse the wider modes; fall back to narrower ones.
-    const mode_t modes[] = {0777, 0770, 0700, 0600, 0400};
-    for (unsigned long ul = 0; ul <= kLastCounter; ++ul) {
-        const CString csPath = counterName(pszDir, pszPrefix, ul);
-        int nErr = 0;
-        for (mode_t mode : modes) {
-            if (mkdir(csPath, mode) == 0) {
-                out = csPath;
-                QM_TRACE_LEAVE(3, "ret=1, out='%s', mode=0%o", out.c_str(), static_cast<unsigned int>(mode));
-                return 1;
-            }
-            nErr = errno;
-        }
-        // Only a taken name is worth another counter; any other error would repeat for every name.
-        if (nErr != EEXIST) {
-            QM_TRACE_INTERNAL(1, "mkdir failed", "path='%s': %s", csPath.c_str(), strerror(nErr));
-            break;
-        }
+    QM_TRACE_ENTER(3, "dir='%s', prefix='%s'", MscOrEmpty(pszDir), MscOrEmpty(pszPrefix));
+    // A fresh, unguessable name only we may enter (0700): a name that exists,
+    // whoever made it, is never reused, entered or removed.
+    std::string path = std::string(MscOrEmpty(pszDir)) + "/" + MscOrEmpty(pszPrefix) + "XXXXXX";
+    if (!mkdtemp(path.data())) {
+        QM_TRACE_INTERNAL(1, "mkdtemp failed", "template='%s': %s", path.c_str(), strerror(errno));
+        QM_TRACE_LEAVE(3, "ret=0");
+        return 0;
     }
-    QM_TRACE_LEAVE(3, "ret=0");
-    return 0;
+    out = path.c_str();
+    QM_TRACE_LEAVE(3, "ret=1, out='%s'", out.c_str());
+    return 1;
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,27 +11,25 @@
 
 namespace {
 
-TEST(MscTemporary, NamesAndFoldersSkipTakenNames) {
+TEST(MscTemporary, FoldersAreFreshAndPrivate) {
     TempDir tmp;
-    CString name = "qmx2sim";
-    ASSERT_EQ(MscTemporaryNameMake(tmp.path().c_str(), name), 1);
-    EXPECT_EQ(name.str(), tmp.file("qmx2sim000000"));
-    tmp.write("qmx2sim000000", "");
-    tmp.write("qmx2sim000001", "");
-    name = "qmx2sim";
-    ASSERT_EQ(MscTemporaryNameMake(tmp.path().c_str(), name), 1);
-    EXPECT_EQ(name.str(), tmp.file("qmx2sim000002"));
+    // Whatever stands under a name already, whoever made it, is left alone.
+    tmp.write("RoVOred2000000/theirs", "kept");
+    CString first, second;
+    ASSERT_EQ(MscTemporaryFolderMake(tmp.path().c_str(), "RoVOred2", first), 1);
+    ASSERT_EQ(MscTemporaryFolderMake(tmp.path().c_str(), "RoVOred2", second), 1);
+    EXPECT_NE(first.str(), second.str());
+    for (const CString& cs : {first, second}) {
+        EXPECT_EQ(cs.str().rfind(tmp.file("RoVOred2"), 0), 0u) << cs.str();
+        EXPECT_EQ(cs.str().size(), tmp.file("RoVOred2").size() + 6) << cs.str();
+        struct stat st {};
+        ASSERT_EQ(lstat(cs, &st), 0);
+        EXPECT_TRUE(S_ISDIR(st.st_mode));
+        EXPECT_EQ(st.st_mode & 07777, 0700u) << "no one else may enter it";
+    }
+    EXPECT_EQ(TempDir::read(tmp.file("RoVOred2000000/theirs")), "kept");
 
-    CString out;
-    ASSERT_EQ(MscTemporaryFolderMake(tmp.path().c_str(), "RoVOred2", out), 1);
-    EXPECT_EQ(out.str(), tmp.file("RoVOred2000000"));
-    EXPECT_TRUE(std::filesystem::is_directory(out.str()));
-    tmp.write("RoVOred2000001", "a file takes the name too");
-    ASSERT_EQ(MscTemporaryFolderMake(tmp.path().c_str(), "RoVOred2", out), 1);
-    EXPECT_EQ(out.str(), tmp.file("RoVOred2000002"));
-    EXPECT_TRUE(std::filesystem::is_directory(out.str()));
-
-    out = "unchanged";
+    CString out = "unchanged";
     EXPECT_EQ(MscTemporaryFolderMake(tmp.file("missing").c_str(), "p", out), 0);
     EXPECT_STREQ(out, "unchanged");
 }
