@@ -1,5 +1,6 @@
 // The job's event log: one human-readable line per event, in a file chosen per job.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -71,9 +72,15 @@ void CKrnl2App::ReportAnEvent(E_LOG_LEVEL eLevel, int idEvent, const char* pszTe
         idLevel = 1022;
 
     // Opened per event so that other jobs and processes can append to the same file in turn.
-    const int fd = open(m_csLogfile, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    // Never through a link, and only into a regular file of our own: a name another
+    // user planted in a shared directory must not turn the append against their target
+    // (and a FIFO planted there must not hold the kernel up).
+    const int fd = open(m_csLogfile, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0644);
+    struct stat st {};
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
         QM_TRACE_INTERNAL(1, "Can't open logfile", "path='%s'", m_csLogfile.c_str());
+        if (fd >= 0)
+            close(fd);
         return;
     }
     std::string line = CTime::GetCurrentTime().Format("%a, %H:%M:%S");

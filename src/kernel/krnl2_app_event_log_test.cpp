@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/utsname.h>
+#include <unistd.h>
 
 #include <ctime>
 #include <filesystem>
@@ -67,6 +69,16 @@ TEST(EventLog, NoLogfileOrUnwritableLogfile) {
     ASSERT_TRUE(app.LogfileNamePrepare(missingDir.c_str()));
     app.ReportAnEvent(CKrnl2App::LOG_ERROR, 2012, "lost");
     EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
+
+    // Planted in the log's place: a link is not followed, a FIFO does not hold the job up.
+    const std::string target = tmp.write("target", "untouched");
+    ASSERT_EQ(symlink(target.c_str(), tmp.file("link.log").c_str()), 0);
+    ASSERT_TRUE(app.LogfileNamePrepare(tmp.file("link.log").c_str()));
+    app.ReportAnEvent(CKrnl2App::LOG_ERROR, 2012, "redirected");
+    EXPECT_EQ(TempDir::read(target), "untouched");
+    ASSERT_EQ(mkfifo(tmp.file("fifo.log").c_str(), 0666), 0);
+    ASSERT_TRUE(app.LogfileNamePrepare(tmp.file("fifo.log").c_str()));
+    app.ReportAnEvent(CKrnl2App::LOG_ERROR, 2012, "stuck");
 }
 
 TEST(EventLog, LogfileNames) {
