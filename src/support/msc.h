@@ -40,6 +40,10 @@ bool MscDirectoryExists(const char* pszPath, bool fCheckWritable = false);
 uint32_t MscFileSize(const char* pszPath);
 int MscFileInfoGet(const char* pszPath, uint32_t& ulSize, CTime& time);
 int MscFileCopy(const char* pszSrc, const char* pszDst, bool fFailIfExists);
+// Writes data as the whole new content of a file (its mode kept), by way of a
+// flushed file beside it renamed over it; 0, with the old file whole, on any
+// failure or when the path is a link or not a regular file of our own user.
+int MscFileReplace(const char* pszPath, const std::string& data);
 // The directory and all below it, walked by descriptor without following any
 // link; 0 when the path is no directory or anything is left.
 int MscTreeRemove(const char* pszDir);

@@ -86,6 +86,31 @@ TEST(MscTreeRemove, FailsOnAFifoAndSparesWhatLinksPointTo) {
     EXPECT_EQ(TempDir::read(outside), "keep");
 }
 
+TEST(MscFileReplace, WholeNewContentOrNothing) {
+    TempDir tmp;
+    const std::string file = tmp.write("profile.conf", "old");
+    ASSERT_EQ(chmod(file.c_str(), 0600), 0);
+    EXPECT_EQ(MscFileReplace(file.c_str(), "new content"), 1);
+    EXPECT_EQ(TempDir::read(file), "new content");
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << "the mode is kept";
+    EXPECT_EQ(MscFileReplace(tmp.file("fresh.conf").c_str(), "x"), 1);
+    EXPECT_EQ(TempDir::read(tmp.file("fresh.conf")), "x");
+
+    // A link in the file's place is refused: neither it nor its target changes.
+    const std::string target = tmp.write("target", "theirs");
+    ASSERT_EQ(symlink(target.c_str(), tmp.file("link.conf").c_str()), 0);
+    EXPECT_EQ(MscFileReplace(tmp.file("link.conf").c_str(), "redirected"), 0);
+    EXPECT_EQ(TempDir::read(target), "theirs");
+    struct stat lst {};
+    ASSERT_EQ(lstat(tmp.file("link.conf").c_str(), &lst), 0);
+    EXPECT_TRUE(S_ISLNK(lst.st_mode));
+    EXPECT_EQ(MscFileReplace(tmp.file("missing/x.conf").c_str(), "x"), 0);
+    // No scratch file is left beside them.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.path()), std::filesystem::directory_iterator()), 4);
+}
+
 TEST(MscFileRemoveWild, RemovesMatchingEntriesOnly) {
     TempDir tmp;
     for (const char* name : {"resp_1.sync", "resp_22.SYNC", "resp.sync", "other_1.sync", "full_dir/x"})

@@ -187,14 +187,9 @@ bool CProfile::StringSet(const char* pszSection, const char* pszKey,
         strNew = strText;
     }
 
-    FILE* f = std::fopen(m_strPath.c_str(), "wb");
-    if (f) {
-        if (std::fwrite(strNew.data(), 1, strNew.size(), f) != strNew.size())
-            QM_TRACE_INTERNAL(1, "Write failed", "short write to %s", m_strPath.c_str());
-        std::fclose(f);
-    } else {
+    // Replaced whole or not at all: a full disk must never cut the profile.
+    if (!MscFileReplace(m_strPath.c_str(), strNew))
         QM_TRACE_INTERNAL(1, "Write failed", "cannot write %s", m_strPath.c_str());
-    }
     QM_TRACE_LEAVE(3, "true");
     return true;
 }
