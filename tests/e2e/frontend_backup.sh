@@ -29,8 +29,13 @@ run_fe -arc -o backup_000.nvux
 expect_eq "$RC" 1 "an existing archive without -ov"
 expect_contains "$ERR" "confirmations missing: overwrite" "the missing confirmation"
 expect_eq "$(md5sum backup_000.nvux)" "$sum" "the existing archive is left untouched"
+echo stale >stale.bin && zip -q backup_000.nvux stale.bin && rm stale.bin
 run_fe -arc -o backup_000.nvux -ov
 expect_eq "$RC" 0 "with -ov"
+listing=$(unzip -l backup_000.nvux)
+grep -q "BupInfo2.xml" <<<"$listing" || fail "the replaced archive has no BupInfo2.xml"
+! grep -q "stale.bin" <<<"$listing" || fail "a member of the old archive survived -ov"
+compgen -G ".qmarc*" >/dev/null && fail "the archive's build folder was left behind"
 pass "existing archive"
 
 run_fe -arc
