@@ -112,8 +112,6 @@ public:
     bool PowerStatesSet(uint32_t dwStates, int fAfterUpdate);
     // Packs the module's backup directory into the current archive.
     bool DoTheNvuxAddFiles(const char* pszDirectory);
-    // An archive that could not be made: reported, its build folder removed; false.
-    bool NvuxCreationFailed(const char* pszFile, const CString& csBuildDir);
     // Brings the files a module asks for into csDestDir; false when none came.
     bool NextFileAbsorb(const char* szFileSpec, uint32_t dwLocation, const CString& csDestDir);
     // The module's restore calls until it ends; the last status.

@@ -3,12 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <vector>
 
-#include "bupinfo/bup_archive.h"
+#include "bupinfo/archive_build.h"
 #include "kernel/krnl2_app.h"
 #include "kernel/text_tables.h"
 #include "support/msc.h"
@@ -99,44 +97,21 @@ bool CKrnl2App::DoTheNvuxAddFiles(const char* pszDirectory) {
         return false;
     }
     QM_TRACE_INTERNAL(3, "", "Destination file='%s'", m_csCurArcPath.c_str());
-    // Built in a private folder beside its name and renamed over it at the end: an
-    // archive replaced with -ov keeps no member of the old one, and a failure leaves
-    // the old archive whole and no half-written one behind.
-    CString csArcDir, csName, csExt, csBuildDir;
-    MscPathSplit(m_csCurArcPath, &csArcDir, &csName, &csExt);
-    if (csArcDir.IsEmpty())
-        csArcDir = "./";
-    if (!MscTemporaryFolderMake(csArcDir.Left(csArcDir.GetLength() - 1), ".qmarc", csBuildDir))
-        return NvuxCreationFailed(m_csCurArcPath, csBuildDir);
-    const CString csBuilt = csBuildDir + "/" + csName + csExt;
-    CBupArchive arc(csBuilt);
     CString csPattern;
     csPattern.Format("%s/*", pszDirectory);
-    CStrArray arFiles;
-    MscFindFileList(csPattern, arFiles, false);
-    for (const CString& csFileName : arFiles) {
-        CString csFile;
-        csFile.Format("%s/%s", pszDirectory, csFileName.c_str());
-        arc.FileAdd(csFile);
-        uint32_t ulMember = 0;
-        CTime time;
-        if (!arc.FileInfoGet(csFileName, ulMember, time))
-            ulMember = 0;
-        if (MscFileSize(csFile) > ulMember)
-            return NvuxCreationFailed(csFile, csBuildDir);
+    CStrArray arNames;
+    MscFindFileList(csPattern, arNames, false);
+    std::vector<CString> files;
+    for (const CString& csName : arNames)
+        files.push_back(CString(pszDirectory) + "/" + csName);
+    // Replaced whole: -ov keeps no member of the old archive, a failure leaves it as it was.
+    CString csFailed;
+    if (!ArchiveBuildReplace(m_csCurArcPath, files, csFailed)) {
+        QM_TRACE_INTERNAL(1, "could not create BUP", "file='%s'", csFailed.c_str());
+        ClientMsg(10, CDEdureMsg::eError, "Could not create BUP");
+        ReportAnEvent(LOG_ERROR, 2026, m_CurArc.m_csName);
+        return false;
     }
-    if (rename(csBuilt, m_csCurArcPath) != 0)
-        return NvuxCreationFailed(m_csCurArcPath, csBuildDir);
-    MscTreeRemove(csBuildDir);
     QM_TRACE_LEAVE(3, "ret=%s", QmBool2Str(true));
     return true;
-}
-
-bool CKrnl2App::NvuxCreationFailed(const char* pszFile, const CString& csBuildDir) {
-    QM_TRACE_INTERNAL(1, "could not create BUP", "file='%s': %s", pszFile, strerror(errno));
-    if (!csBuildDir.IsEmpty())
-        MscTreeRemove(csBuildDir);
-    ClientMsg(10, CDEdureMsg::eError, "Could not create BUP");
-    ReportAnEvent(LOG_ERROR, 2026, m_CurArc.m_csName);
-    return false;
 }

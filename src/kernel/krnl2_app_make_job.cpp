@@ -1,9 +1,5 @@
 // The make command: a BIOS package and a configuration archive merged by a module into one package.
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
+#include "bupinfo/archive_build.h"
 #include "bupinfo/bup_archive.h"
 #include "kernel/krnl2_app.h"
 #include "quillmark/qmx2.h"
@@ -118,37 +114,27 @@ int CKrnl2App::doTheBupAddFiles(const char* szSrcDir) {
     CString csPackage = m_CurArc.m_csName;
     if (!m_csWrkDir.IsEmpty())
         csPackage.Format("%s/%s", m_csWrkDir.c_str(), m_CurArc.m_csName.c_str());
-    if (MscFileExists(csPackage)) {
-        bool fRemoved = false;
-        if (!m_JobCmdInfo.OptionExists(eOverwrite)) {
-            QM_TRACE_INTERNAL(1, "", "file already exists but can't be overwritten");
-        } else {
-            QM_TRACE_INTERNAL(2, "file already exists, try to delete it", "path='%s'", csPackage.c_str());
-            fRemoved = unlink(csPackage) == 0;
-            if (!fRemoved)
-                QM_TRACE_INTERNAL(1, "Can't delete file to override", "%s", strerror(errno));
-        }
-        if (!fRemoved) {
-            ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, "Can't overwrite file");
-            ReportAnEvent(LOG_ERROR, 1253, csPackage);
-            QM_TRACE_LEAVE(3, "ret=%d", 1);
-            return 1;
-        }
+    if (MscFileExists(csPackage) && !m_JobCmdInfo.OptionExists(eOverwrite)) {
+        QM_TRACE_INTERNAL(1, "", "file already exists but can't be overwritten");
+        ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, "Can't overwrite file");
+        ReportAnEvent(LOG_ERROR, 1253, csPackage);
+        QM_TRACE_LEAVE(3, "ret=%d", 1);
+        return 1;
     }
     // Only names with a point: the module's scratch files stay out of the package.
     CString csPattern;
     csPattern.Format("%s/*.*", szSrcDir);
-    CStrArray arFiles;
-    MscFindFileList(csPattern, arFiles, false);
-    CBupArchive arc(csPackage);
-    for (const CString& csName : arFiles) {
-        CString csFile;
-        csFile.Format("%s/%s", szSrcDir, csName.c_str());
-        if (!arc.FileAdd(csFile)) {
-            QM_TRACE_INTERNAL(1, "", "Error adding file '%s' to archive '%s'", csFile.c_str(), csPackage.c_str());
-            QM_TRACE_LEAVE(3, "ret=%d", 1);
-            return 1;
-        }
+    CStrArray arNames;
+    MscFindFileList(csPattern, arNames, false);
+    std::vector<CString> files;
+    for (const CString& csName : arNames)
+        files.push_back(CString(szSrcDir) + "/" + csName);
+    // Replaced whole with -ov, and only once every file went in.
+    CString csFailed;
+    if (!ArchiveBuildReplace(csPackage, files, csFailed)) {
+        QM_TRACE_INTERNAL(1, "", "Error adding file '%s' to archive '%s'", csFailed.c_str(), csPackage.c_str());
+        QM_TRACE_LEAVE(3, "ret=%d", 1);
+        return 1;
     }
     QM_TRACE_LEAVE(3, "ret=%d", 0);
     return 0;

@@ -1,0 +1,13 @@
+// A new archive put in place whole: built in a private folder beside its name
+// and renamed over it only when every file went in.
+#pragma once
+
+#include <vector>
+
+#include "support/string_type.h"
+
+// Packs the files (paths; stored under their base names) into a new archive that
+// then replaces pszTarget, keeping no member of an old one. On failure the old
+// archive stands as it was, nothing is left behind, and csFailed names the file
+// that did not go in (or the archive). A file gone or larger than its member counts as not in.
+bool ArchiveBuildReplace(const char* pszTarget, const std::vector<CString>& files, CString& csFailed);
