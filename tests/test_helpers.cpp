@@ -1,10 +1,14 @@
 #include "test_helpers.h"
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "bupinfo/bup_archive.h"
 
 TempDir::TempDir() {
     std::string templ = (std::filesystem::temp_directory_path() / "qmtest.XXXXXX").string();
@@ -38,3 +42,13 @@ std::string TempDir::read(const std::string& path) {
 
 // The unit tests' own trace object: no settings file, so tracing stays off.
 COpusTrace g_Trace("");
+
+std::vector<std::string> ArchiveMembers(const std::string& archive) {
+    std::vector<CString> found;
+    CBupArchive(archive.c_str()).FileFind("*", found, false);
+    std::vector<std::string> names;
+    for (const CString& cs : found)
+        names.push_back(cs.str());
+    std::sort(names.begin(), names.end());
+    return names;
+}

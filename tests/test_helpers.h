@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A fresh directory below the temporary directory, removed with its content.
 class TempDir {
@@ -22,3 +23,6 @@ public:
 private:
     std::string m_path;
 };
+
+// The member names of a zip archive, sorted.
+std::vector<std::string> ArchiveMembers(const std::string& archive);

@@ -5,10 +5,14 @@
 #include "bupinfo/bup_archive.h"
 #include "support/msc.h"
 #include "support/opus_trace.h"
+#include "support/str_array.h"
 #include "support/time_type.h"
 
-bool ArchiveBuildReplace(const char* pszTarget, const std::vector<CString>& files, CString& csFailed) {
-    QM_TRACE_ENTER(3, "target='%s', files=%zu", MscOrEmpty(pszTarget), files.size());
+bool ArchiveBuildReplace(const char* pszTarget, const char* pszDir, const char* pszPattern, CString& csFailed) {
+    QM_TRACE_ENTER(3, "target='%s', dir='%s', pattern='%s'", MscOrEmpty(pszTarget), MscOrEmpty(pszDir),
+                   MscOrEmpty(pszPattern));
+    CStrArray arNames;
+    MscFindFileList(CString(pszDir) + "/" + pszPattern, arNames, false);
     CString csDir, csName, csExt, csBuildDir;
     MscPathSplit(pszTarget, &csDir, &csName, &csExt);
     // The folder beside the target, so the final rename stays on one file system.
@@ -23,13 +27,12 @@ bool ArchiveBuildReplace(const char* pszTarget, const std::vector<CString>& file
     const CString csBuilt = csBuildDir + "/" + csName + csExt;
     CBupArchive arc(csBuilt);
     bool fOk = true;
-    for (const CString& csFile : files) {
-        CString csMember, csMemberExt;
-        MscPathSplit(csFile, nullptr, &csMember, &csMemberExt);
+    for (const CString& csEntry : arNames) {
+        const CString csFile = CString(pszDir) + "/" + csEntry;
         uint32_t ulMember = 0;
         CTime time;
         arc.FileAdd(csFile);
-        if (!arc.FileInfoGet(csMember + csMemberExt, ulMember, time))
+        if (!arc.FileInfoGet(csEntry, ulMember, time))
             ulMember = 0;
         if (!MscFileExists(csFile) || MscFileSize(csFile) > ulMember) {
             csFailed = csFile;

@@ -2,12 +2,11 @@
 // and renamed over it only when every file went in.
 #pragma once
 
-#include <vector>
-
 #include "support/string_type.h"
 
-// Packs the files (paths; stored under their base names) into a new archive that
-// then replaces pszTarget, keeping no member of an old one. On failure the old
-// archive stands as it was, nothing is left behind, and csFailed names the file
-// that did not go in (or the archive). A file gone or larger than its member counts as not in.
-bool ArchiveBuildReplace(const char* pszTarget, const std::vector<CString>& files, CString& csFailed);
+// Packs the files of pszDir matching the pattern ("*", "*.*", case-sensitive) into a
+// new archive that then replaces pszTarget, keeping no member of an old one. On
+// failure the old archive stands as it was, nothing is left behind, and csFailed
+// names the file that did not go in (or the archive). A file gone or larger than
+// its member counts as not in.
+bool ArchiveBuildReplace(const char* pszTarget, const char* pszDir, const char* pszPattern, CString& csFailed);

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <vector>
 
 #include "bupinfo/archive_build.h"
 #include "kernel/krnl2_app.h"
@@ -97,16 +96,9 @@ bool CKrnl2App::DoTheNvuxAddFiles(const char* pszDirectory) {
         return false;
     }
     QM_TRACE_INTERNAL(3, "", "Destination file='%s'", m_csCurArcPath.c_str());
-    CString csPattern;
-    csPattern.Format("%s/*", pszDirectory);
-    CStrArray arNames;
-    MscFindFileList(csPattern, arNames, false);
-    std::vector<CString> files;
-    for (const CString& csName : arNames)
-        files.push_back(CString(pszDirectory) + "/" + csName);
     // Replaced whole: -ov keeps no member of the old archive, a failure leaves it as it was.
     CString csFailed;
-    if (!ArchiveBuildReplace(m_csCurArcPath, files, csFailed)) {
+    if (!ArchiveBuildReplace(m_csCurArcPath, pszDirectory, "*", csFailed)) {
         QM_TRACE_INTERNAL(1, "could not create BUP", "file='%s'", csFailed.c_str());
         ClientMsg(10, CDEdureMsg::eError, "Could not create BUP");
         ReportAnEvent(LOG_ERROR, 2026, m_CurArc.m_csName);

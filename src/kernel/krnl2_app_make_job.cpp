@@ -122,16 +122,9 @@ int CKrnl2App::doTheBupAddFiles(const char* szSrcDir) {
         return 1;
     }
     // Only names with a point: the module's scratch files stay out of the package.
-    CString csPattern;
-    csPattern.Format("%s/*.*", szSrcDir);
-    CStrArray arNames;
-    MscFindFileList(csPattern, arNames, false);
-    std::vector<CString> files;
-    for (const CString& csName : arNames)
-        files.push_back(CString(szSrcDir) + "/" + csName);
     // Replaced whole with -ov, and only once every file went in.
     CString csFailed;
-    if (!ArchiveBuildReplace(csPackage, files, csFailed)) {
+    if (!ArchiveBuildReplace(csPackage, szSrcDir, "*.*", csFailed)) {
         QM_TRACE_INTERNAL(1, "", "Error adding file '%s' to archive '%s'", csFailed.c_str(), csPackage.c_str());
         QM_TRACE_LEAVE(3, "ret=%d", 1);
         return 1;

@@ -31,15 +31,6 @@ protected:
         app.JobCmdInfo().Parse(("-d " + work.path() + " -lf qm.log " + line).c_str());
     }
     std::string Log() const { return TempDir::read(work.file("qm.log")); }
-    static std::vector<std::string> Members(const std::string& archive) {
-        std::vector<CString> found;
-        CBupArchive(archive.c_str()).FileFind("*", found, false);
-        std::vector<std::string> names;
-        for (const CString& cs : found)
-            names.push_back(cs.str());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
     // Leftover temporary folders of the command.
     size_t TempEntries() const {
         return static_cast<size_t>(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()));
@@ -86,7 +77,7 @@ TEST_F(MakeCommand, PackageTakesNamesWithAPointOnly) {
     app.CurArc().m_csName = "out.bup";
     Job("--make -o out.bup");
     ASSERT_EQ(app.doTheBupAddFiles(src.path().c_str()), 0);
-    EXPECT_EQ(Members(work.file("out.bup")), (std::vector<std::string>{"BupInfo2.xml", "bios.bin"}));
+    EXPECT_EQ(ArchiveMembers(work.file("out.bup")), (std::vector<std::string>{"BupInfo2.xml", "bios.bin"}));
 }
 
 TEST_F(MakeCommand, ExistingPackageNeedsOverwriteAndDescriptionIsRequired) {
@@ -106,7 +97,7 @@ TEST_F(MakeCommand, ExistingPackageNeedsOverwriteAndDescriptionIsRequired) {
 
     Job("--make -o out.bup -ov");
     EXPECT_EQ(app.doTheBupAddFiles(src.path().c_str()), 0);
-    EXPECT_EQ(Members(old), (std::vector<std::string>{"BupInfo2.xml", "bios.bin"}));
+    EXPECT_EQ(ArchiveMembers(old), (std::vector<std::string>{"BupInfo2.xml", "bios.bin"}));
 }
 
 TEST_F(MakeCommand, ModuleMergesAndTheUpdateScanAcceptsThePackage) {
@@ -133,7 +124,7 @@ TEST_F(MakeCommand, ModuleMergesAndTheUpdateScanAcceptsThePackage) {
     Job("--make -o combined.bup -binp bios.bup -cinp cfg.nvux");
     EXPECT_EQ(app.ExtLocateAndExecuteSynchronousCommand(), 0u) << Log();
     EXPECT_NE(Log().find("Making combined archive completed"), std::string::npos);
-    EXPECT_EQ(Members(work.file("combined.bup")),
+    EXPECT_EQ(ArchiveMembers(work.file("combined.bup")),
               (std::vector<std::string>{"BupInfo2.xml", "bios.bin", "setup_settings.bin"}));
     EXPECT_EQ(TempEntries(), 0u) << "the three temporary folders are removed";
 
