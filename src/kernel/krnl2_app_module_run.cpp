@@ -72,7 +72,6 @@ public:
     explicit CBiosUpdateRun(CKrnl2App& app) : CModuleRun(app, app.m_Qmx.m_UpdateInfo) {}
 
     uint32_t Call(bool fStart) override { return m_App.m_Qmx.DoBiosUpdate(fStart); }
-    void Started(uint32_t ulStatus) override { FailureAndPasswordAfterFirstCall(ulStatus); }
     void Turn(uint32_t ulStatus) override {
         QM_TRACE_INTERNAL(3, "", "state = %d", m_Rec.m_iSeq);
         m_App.StateInfoSendToClient(ulStatus);
@@ -99,7 +98,6 @@ public:
         ShutDownForEnd(eEnd);
         return true;
     }
-    void Called(uint32_t) override {}
 };
 
 uint32_t CKrnl2App::DoTheBiosUpdateMainLoop() {
@@ -119,7 +117,6 @@ public:
     explicit CConfigurationRestoreRun(CKrnl2App& app) : CModuleRun(app, app.m_Qmx.m_ConfigRestoreInfo) {}
 
     uint32_t Call(bool fStart) override { return m_App.m_Qmx.DoConfigurationRestore(fStart); }
-    void Started(uint32_t ulStatus) override { FailureAndPasswordAfterFirstCall(ulStatus); }
     void Turn(uint32_t ulStatus) override {
         QM_TRACE_INTERNAL(3, "", "iSeq = %d", m_Rec.m_iSeq);
         m_App.StateInfoSendToClient(ulStatus);

@@ -30,14 +30,15 @@ public:
 
     // The module's entry point: the first call or a later one.
     virtual uint32_t Call(bool fStart) = 0;
-    // After the first call, whatever it returned.
-    virtual void Started(uint32_t ulStatus) = 0;
+    // After the first call, whatever it returned: by default a failure is
+    // reported and the password handed over for the later calls.
+    virtual void Started(uint32_t ulStatus) { FailureAndPasswordAfterFirstCall(ulStatus); }
     // Each turn while nothing failed, before the end is looked at.
     virtual void Turn(uint32_t ulStatus) = 0;
     // The end step for iSeq; false when the run goes on.
     virtual bool End(E_SEQ_END eEnd) = 0;
-    // After each later call.
-    virtual void Called(uint32_t ulStatus) = 0;
+    // After each later call; nothing by default.
+    virtual void Called(uint32_t /*ulStatus*/) {}
 
 protected:
     // A failed first call reported; the password handed over for the later calls.
