@@ -44,6 +44,8 @@ make_pkg both.bup --bios 1.04 --part src/p1.bin
 run_fe -at -o both.bup
 expect_eq "$RC" 0 "without NEWEST"
 expect_eq "$(cat "$SIM/parts/p1.bin")" "from the package" "the package wins without NEWEST"
+# The board is read when a kernel installs its module: the last job's kernel must be gone.
+wait_kernel_gone 10 "after the job without NEWEST"
 board_set '{"part_location": "UPD_NEXT_FILE_CUR_BUP | UPD_NEXT_FILE_CUR_DIR | UPD_NEXT_FILE_NEWEST"}'
 make_pkg both2.bup --bios 1.05 --part src/p1.bin
 run_fe -at -o both2.bup
