@@ -7,6 +7,7 @@
 // Packs the files of pszDir matching the pattern ("*", "*.*", case-sensitive) into a
 // new archive that then replaces pszTarget, keeping no member of an old one. On
 // failure the old archive stands as it was, nothing is left behind, and csFailed
-// names the file that did not go in (or the archive). A file gone or larger than
-// its member counts as not in.
+// names the file that did not go in (or the archive). A file gone, a link or any
+// other non-regular file counts as not in; a target that is a link or another
+// user's file is never replaced.
 bool ArchiveBuildReplace(const char* pszTarget, const char* pszDir, const char* pszPattern, CString& csFailed);

@@ -1,84 +1,92 @@
-// Archive access through the external zip and unzip programs. Every path, name and
-// pattern is one argument of its own, so nothing in them is ever interpreted by a shell.
+// Archive access in-process through libzip. The archive is opened again for each
+// operation and judged whole before anything of it is used.
 #include "bupinfo/bup_archive.h"
 
-#include <string>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
-#include "bupinfo/archive_listing.h"
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "bupinfo/zip_reader.h"
+#include "bupinfo/zip_writer.h"
 #include "support/msc.h"
 #include "support/opus_trace.h"
-#include "support/pipe_child.h"
 
 namespace {
 
-// unzip reads options after the archive too, so such a member name could change the command.
-bool IsOptionLike(const char* psz) { return psz && psz[0] == '-'; }
-
-// The same file, but no longer readable as an option.
-std::string PathArg(const char* pszPath) {
-    std::string s = MscOrEmpty(pszPath);
-    if (IsOptionLike(pszPath))
-        s.insert(0, "./");
-    return s;
+bool IsAll(const char* pszSpec) {
+    return !pszSpec || !*pszSpec || strcmp(pszSpec, "*") == 0 || strcmp(pszSpec, "*.*") == 0;
 }
 
-// An empty name adds no argument, as it added none to a shell command line.
-void MemberArgAdd(std::vector<std::string>& argv, const char* pszMember) {
-    if (pszMember && *pszMember)
-        argv.emplace_back(pszMember);
+bool Matches(const char* pszSpec, const std::string& strName, bool fIgnoreCase) {
+    return !pszSpec || !*pszSpec || MscRegularMatch(pszSpec, strName.c_str(), fIgnoreCase) == 1;
 }
 
-// A whole output line; the runner hands long lines over in pieces.
-bool LineRead(CPipeChild& child, CString& csLine) {
-    csLine.Empty();
-    while (const char* psz = child.LineGet()) {
-        csLine += psz;
-        if (csLine.Right(1) == "\n")
-            break;
-    }
-    return !csLine.IsEmpty();
+// The listing has always named a member by the part behind its last blank.
+CString ListedName(const std::string& strName) {
+    std::string s = strName.substr(0, strName.find_last_not_of(" \t\r\n") + 1);
+    const size_t nBlank = s.find_last_of(' ');
+    return CString(nBlank == std::string::npos ? s : s.substr(nBlank + 1));
 }
 
-// Reads past the header; false when the output ends before the first member line.
-bool ListingHeaderSkip(CPipeChild& child, CString& csLine) {
-    while (LineRead(child, csLine)) {
-        if (ArcListingIsHeaderRule(csLine))
-            return LineRead(child, csLine);
-    }
-    return false;
+// Local time to the minute, as the listing has always shown it.
+CTime MemberTime(time_t t) {
+    struct tm tmLocal {};
+    localtime_r(&t, &tmLocal);
+    return CTime(tmLocal.tm_year + 1900, tmLocal.tm_mon + 1, tmLocal.tm_mday, tmLocal.tm_hour, tmLocal.tm_min, 0);
+}
+
+// The first member the name matches, case-sensitively; -1 when none does.
+long FirstMatch(const CZipReader& reader, const char* pszName) {
+    const auto& members = reader.Members();
+    for (size_t i = 0; i < members.size(); ++i)
+        if (Matches(pszName, members[i].strName, false))
+            return static_cast<long>(i);
+    return -1;
+}
+
+// The destination, made when missing as the extraction has always done; never a link.
+int FolderOpen(const char* pszDir) {
+    const char* psz = pszDir && *pszDir ? pszDir : ".";
+    if (mkdir(psz, 0700) != 0 && errno != EEXIST)
+        return -1;
+    return open(psz, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 }  // namespace
 
+bool CBupArchive::Open(CZipReader& reader) const {
+    m_strRefusal.clear();
+    const SArchiveLimits& limits = ArchiveLimitsGet();
+    std::string strError;
+    if (!reader.Open(m_csBupFile, limits.ulMaxMembers, strError)) {
+        QM_TRACE_INTERNAL(2, "", "cannot open '%s': %s", m_csBupFile.c_str(), strError.c_str());
+        return false;
+    }
+    if (const std::optional<SArchiveRefusal> refusal = ArchiveJudge(reader.Members(), limits)) {
+        m_strRefusal = refusal->Text();
+        QM_TRACE_INTERNAL(1, "refused", "'%s': %s", m_csBupFile.c_str(), m_strRefusal.c_str());
+        return false;
+    }
+    return true;
+}
+
 bool CBupArchive::FileFind(const char* pcsFileSpec, std::vector<CString>& list, bool fIgnoreCase) const {
     list.clear();
     QM_TRACE_ENTER(3, "pcsFileSpec='%s', fIgnoreCase=%s", MscOrEmpty(pcsFileSpec), QmBool2Str(fIgnoreCase));
-    if (IsOptionLike(pcsFileSpec)) {
-        QM_TRACE_INTERNAL(1, "refused", "pattern '%s' would be read as an option", pcsFileSpec);
-        QM_TRACE_LEAVE(3, "ret=%d", 0);
-        return false;
-    }
-    std::vector<std::string> argv = {"unzip", "-l"};
-    if (fIgnoreCase)
-        argv.emplace_back("-C");
-    argv.push_back(PathArg(m_csBupFile));
-    const CString csPattern = MscOrEmpty(pcsFileSpec);
-    if (csPattern != "*" && csPattern != "*.*")
-        MemberArgAdd(argv, csPattern);
-
-    CPipeChild child(std::move(argv));
-    QM_TRACE_INTERNAL(4, "", "cmd='%s'", child.CommandTextGet().c_str());
-    CString csLine;
-    bool fLine = ListingHeaderSkip(child, csLine);
-    for (; fLine && !ArcListingIsClosingRule(csLine); fLine = LineRead(child, csLine)) {
-        CString csName;
-        const int nBlank = ArcListingNameGet(csLine, csName);
-        if (nBlank <= 0)
-            continue;
-        csLine.TrimRight();
-        QM_TRACE_INTERNAL(4, "", "Searching in: %s %d", csLine.c_str(), nBlank);
-        QM_TRACE_INTERNAL(4, "", "FileName is: '%s'", csName.c_str());
-        list.push_back(csName);
+    CZipReader reader;
+    if (Open(reader)) {
+        const bool fAll = IsAll(pcsFileSpec);
+        for (const SArchiveMember& m : reader.Members()) {
+            if (!fAll && !Matches(pcsFileSpec, m.strName, fIgnoreCase))
+                continue;
+            list.push_back(ListedName(m.strName));
+            QM_TRACE_INTERNAL(4, "", "FileName is: '%s'", list.back().c_str());
+        }
     }
     const bool fRet = !list.empty();
     QM_TRACE_LEAVE(3, "ret=%d", fRet ? 1 : 0);
@@ -87,101 +95,115 @@ bool CBupArchive::FileFind(const char* pcsFileSpec, std::vector<CString>& list, 
 
 bool CBupArchive::FileGet(const char* pcsFile, const char* pcsDirDestin) const {
     QM_TRACE_ENTER(3, "pcsFile='%s', pcsDirDestin='%s'", MscOrEmpty(pcsFile), MscOrEmpty(pcsDirDestin));
-    if (IsOptionLike(pcsFile)) {
-        QM_TRACE_INTERNAL(1, "refused", "member '%s' would be read as an option", pcsFile);
-    } else {
-        std::vector<std::string> argv = {"unzip", "-qq", "-o", PathArg(m_csBupFile)};
-        MemberArgAdd(argv, pcsFile);
-        argv.emplace_back("-d");
-        argv.emplace_back(MscOrEmpty(pcsDirDestin));
-        CPipeChild child(std::move(argv));
-        QM_TRACE_INTERNAL(4, "", "cmd='%s'", child.CommandTextGet().c_str());
-        // Quiet: the output ends when the program does.
-        while (child.LineGet()) {
+    CZipReader reader;
+    // An archive that is simply not there extracts nothing, as before.
+    bool fRet = Open(reader) || m_strRefusal.empty();
+    std::vector<size_t> wanted;
+    uint64_t ullNeeded = 0;
+    for (size_t i = 0; i < reader.Members().size(); ++i)
+        if (Matches(pcsFile, reader.Members()[i].strName, false)) {
+            wanted.push_back(i);
+            ullNeeded += reader.Members()[i].ullSize;
         }
+    if (fRet && !wanted.empty()) {
+        const int dirfd = FolderOpen(pcsDirDestin);
+        struct statvfs fs {};
+        if (dirfd < 0) {
+            m_strRefusal = std::string("cannot use the folder '") + MscOrEmpty(pcsDirDestin) + "': " + strerror(errno);
+            fRet = false;
+        } else if (fstatvfs(dirfd, &fs) == 0 && ullNeeded > static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize) {
+            m_strRefusal = "not enough free space in '" + std::string(MscOrEmpty(pcsDirDestin)) + "' for " +
+                           std::to_string(ullNeeded) + " bytes";
+            fRet = false;
+        }
+        for (size_t i = 0; fRet && i < wanted.size(); ++i) {
+            std::string strError;
+            if (!reader.Extract(wanted[i], dirfd, strError)) {
+                m_strRefusal = "member '" + reader.Members()[wanted[i]].strName + "' could not be written: " + strError;
+                fRet = false;
+            }
+        }
+        if (dirfd >= 0)
+            close(dirfd);
     }
-    QM_TRACE_LEAVE(3, "ret=%s", "true");
-    return true;
+    if (!fRet)
+        QM_TRACE_INTERNAL(1, "", "'%s': %s", m_csBupFile.c_str(), m_strRefusal.c_str());
+    QM_TRACE_LEAVE(3, "ret=%s", QmBool2Str(fRet));
+    return fRet;
 }
 
 bool CBupArchive::FileGet(const std::vector<CString>& files, const char* pcsDirDestin) const {
     QM_TRACE_ENTER(3, "pcsDirDestin='%s'", MscOrEmpty(pcsDirDestin));
+    bool fRet = true;
     for (const CString& csFile : files)
-        FileGet(csFile, pcsDirDestin);
-    QM_TRACE_LEAVE(3, "ret=%s", "true");
-    return true;
+        if (!FileGet(csFile, pcsDirDestin)) {
+            fRet = false;
+            break;
+        }
+    QM_TRACE_LEAVE(3, "ret=%s", QmBool2Str(fRet));
+    return fRet;
 }
 
 bool CBupArchive::FileGet(const char* pcsFile, uint8_t* pBuffer, uint32_t& ulSize) const {
     QM_TRACE_ENTER(3, "pcsFile='%s'", MscOrEmpty(pcsFile));
-    uint32_t ulFileSize = 0;
-    CTime time;
-    // Also refuses option-like names, before anything is started.
-    if (!FileInfoGet(pcsFile, ulFileSize, time)) {
+    CZipReader reader;
+    const long nMember = Open(reader) ? FirstMatch(reader, pcsFile) : -1;
+    bool fRet = false;
+    if (nMember < 0) {
         QM_TRACE_INTERNAL(1, "", "FileInfoGet failed");
-        QM_TRACE_LEAVE(3, "ret=%s", "false");
-        return false;
-    }
-    if (ulSize < ulFileSize) {
+    } else if (reader.Members()[static_cast<size_t>(nMember)].ullSize > ulSize) {
         QM_TRACE_INTERNAL(1, "", "ulSize > ulMaxSize");
-        QM_TRACE_LEAVE(3, "ret=%s", "false");
-        return false;
-    }
-    if (!pBuffer && ulFileSize > 0) {
+    } else if (!pBuffer && ulSize > 0) {
         QM_TRACE_INTERNAL(1, "", "no buffer");
-        QM_TRACE_LEAVE(3, "ret=%s", "false");
-        return false;
+    } else {
+        uint32_t ulDone = 0;
+        std::string strError;
+        fRet = reader.Stream(static_cast<size_t>(nMember),
+                             [&](const char* p, size_t n) {
+                                 memcpy(pBuffer + ulDone, p, n);
+                                 ulDone += static_cast<uint32_t>(n);
+                                 return true;
+                             },
+                             strError);
+        if (fRet) {
+            ulSize = ulDone;
+        } else {
+            m_strRefusal = "member '" + reader.Members()[static_cast<size_t>(nMember)].strName + "': " + strError;
+            QM_TRACE_INTERNAL(1, "", "'%s': %s", m_csBupFile.c_str(), m_strRefusal.c_str());
+        }
     }
-    std::vector<std::string> argv = {"unzip", "-qq", "-p", PathArg(m_csBupFile)};
-    MemberArgAdd(argv, pcsFile);
-    CPipeChild child(std::move(argv));
-    QM_TRACE_INTERNAL(4, "", "cmd='%s'", child.CommandTextGet().c_str());
-    ulSize = pBuffer ? child.OutputGet(pBuffer, ulSize) : 0;
-    QM_TRACE_LEAVE(3, "ret=%s, ulSize=%u", "true", ulSize);
-    return true;
+    QM_TRACE_LEAVE(3, "ret=%s, ulSize=%u", QmBool2Str(fRet), ulSize);
+    return fRet;
 }
 
 bool CBupArchive::FileAdd(const char* pcsFilePath) const {
     QM_TRACE_ENTER(3, "pcsFilePath='%s', m_csBupFile='%s'", MscOrEmpty(pcsFilePath), m_csBupFile.c_str());
-    std::vector<std::string> argv = {"zip", "-q", "-j", PathArg(m_csBupFile)};
-    if (pcsFilePath && *pcsFilePath)
-        argv.push_back(PathArg(pcsFilePath));
-    CPipeChild child(std::move(argv));
-    QM_TRACE_INTERNAL(4, "", "cmd='%s'", child.CommandTextGet().c_str());
-    while (child.LineGet()) {
+    m_strRefusal.clear();
+    const std::string strPath = MscOrEmpty(pcsFilePath);
+    CZipWriter writer;
+    std::string strError;
+    const bool fRet = writer.Open(m_csBupFile, false, strError) &&
+                      writer.Add(strPath.c_str(), strPath.substr(strPath.find_last_of('/') + 1), strError) &&
+                      writer.Close(strError);
+    if (!fRet) {
+        m_strRefusal = "cannot add '" + strPath + "': " + strError;
+        QM_TRACE_INTERNAL(1, "", "'%s': %s", m_csBupFile.c_str(), m_strRefusal.c_str());
     }
-    QM_TRACE_LEAVE(3, "ret=%s", "true");
-    return true;
+    QM_TRACE_LEAVE(3, "ret=%s", QmBool2Str(fRet));
+    return fRet;
 }
 
 bool CBupArchive::FileInfoGet(const char* pcsFile, uint32_t& ulSize, CTime& time) const {
     QM_TRACE_ENTER(3, "archive = '%s'", m_csBupFile.c_str());
-    if (IsOptionLike(pcsFile)) {
-        QM_TRACE_INTERNAL(1, "refused", "member '%s' would be read as an option", pcsFile);
-        QM_TRACE_LEAVE(3, "ret=%s", "false");
-        return false;
-    }
-    std::vector<std::string> argv = {"unzip", "-l", PathArg(m_csBupFile)};
-    MemberArgAdd(argv, pcsFile);
-    CPipeChild child(std::move(argv));
-    QM_TRACE_INTERNAL(4, "", "cmd='%s'", child.CommandTextGet().c_str());
-    CString csLine;
-    // Without a match unzip still prints the closing line.
-    if (!ListingHeaderSkip(child, csLine) || ArcListingIsClosingRule(csLine)) {
+    CZipReader reader;
+    const long nMember = Open(reader) ? FirstMatch(reader, pcsFile) : -1;
+    if (nMember < 0) {
         QM_TRACE_INTERNAL(1, "", "did not get file info of '%s'", MscOrEmpty(pcsFile));
-        QM_TRACE_LEAVE(3, "ret=%s", "false");
-        return false;
+    } else {
+        const SArchiveMember& m = reader.Members()[static_cast<size_t>(nMember)];
+        ulSize = static_cast<uint32_t>(m.ullSize);
+        time = MemberTime(m.tModified);
     }
-    uint32_t ulLength = 0;
-    CTime timeMember;
-    if (!ArcListingInfoGet(csLine, ulLength, timeMember)) {
-        csLine.TrimRight();
-        QM_TRACE_INTERNAL(1, "", "could not get data from '%s'", csLine.c_str());
-        QM_TRACE_LEAVE(3, "ret=%s", "false");
-        return false;
-    }
-    ulSize = ulLength;
-    time = timeMember;
-    QM_TRACE_LEAVE(3, "ret=%s", "true");
-    return true;
+    QM_TRACE_LEAVE(3, "ret=%s", QmBool2Str(nMember >= 0));
+    return nMember >= 0;
 }

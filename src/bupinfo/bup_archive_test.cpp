@@ -10,8 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "bupinfo/archive_listing.h"
+#include "bupinfo/archive_limits.h"
 #include "support/opus_trace.h"
+#include "support/profile.h"
 #include "support/pipe_child.h"
 #include "test_helpers.h"
 
@@ -91,49 +92,6 @@ const Members kPackage = {{"BupInfo2.xml", "<BupInfo2/>\n"}, {"image.bin", Image
 const Members kHostile = {{"$(touch${IFS}CANARY)", "1"}, {";touch${IFS}CANARY;x", "2"},
                           {"`touch${IFS}CANARY`", "3"},  {"a b;touch${IFS}CANARY", "4"},
                           {"q\"x;touch${IFS}CANARY\"", "5"}, {"-x", "6"}};
-
-TEST(BupArchiveListing, MemberLines) {
-    struct Case { const char* line; uint32_t size; int year, month, day, hour, minute; };
-    const Case cases[] = {
-        {"      512  07-15-21 10:30   BupInfo2.xml\n", 512, 2021, 7, 15, 10, 30},
-        {"        1  01-02-70 00:00   a", 1, 2070, 1, 2, 0, 0},
-        {"        1  01-02-71 00:00   a", 1, 1971, 1, 2, 0, 0},
-        {"     4096  07-15-2021 10:30   a", 4096, 2021, 7, 15, 10, 30},
-        {"        0  2021-07-15 23:59   a b", 0, 2021, 7, 15, 23, 59},
-        {"99999999999  2021-07-15 10:30   huge", UINT32_MAX, 2021, 7, 15, 10, 30},
-    };
-    for (const Case& c : cases) {
-        uint32_t size = 7;
-        CTime time;
-        ASSERT_TRUE(ArcListingInfoGet(c.line, size, time)) << c.line;
-        EXPECT_EQ(size, c.size) << c.line;
-        EXPECT_EQ(time.GetTime(), CTime(c.year, c.month, c.day, c.hour, c.minute, 0).GetTime()) << c.line;
-    }
-    for (const char* bad : {"", "Archive:  x.zip", "---------                     -------",
-                            "  Length      Date    Time    Name", "      512  07/15/21 10:30   x",
-                            "      512  07-15-21", "      512  07-15-21 1030 x", "512"}) {
-        uint32_t size = 7;
-        CTime time;
-        EXPECT_FALSE(ArcListingInfoGet(bad, size, time)) << bad;
-        EXPECT_EQ(size, 7u);
-    }
-}
-
-TEST(BupArchiveListing, NamesAndRules) {
-    CString name = "unchanged";
-    EXPECT_EQ(ArcListingNameGet("  3  2021-07-15 10:30   a b;touch${IFS}CANARY \r\n", name), 25);
-    EXPECT_EQ(name, "b;touch${IFS}CANARY");
-    name = "unchanged";
-    EXPECT_EQ(ArcListingNameGet("noblank", name), -1);
-    EXPECT_EQ(ArcListingNameGet(" leading", name), 0);
-    EXPECT_EQ(name, "unchanged");
-
-    EXPECT_TRUE(ArcListingIsHeaderRule("---------  ---------- -----   ----\n"));
-    EXPECT_FALSE(ArcListingIsHeaderRule("Archive:  ---------"));
-    EXPECT_FALSE(ArcListingIsHeaderRule(""));
-    EXPECT_TRUE(ArcListingIsClosingRule("---------                     -------  \n"));
-    EXPECT_FALSE(ArcListingIsClosingRule("---------  ---------- -----   ----"));
-}
 
 // Python starts slowly, so each producer makes its archives once per test.
 class BupArchiveProducers : public testing::TestWithParam<Producer> {
@@ -218,8 +176,6 @@ TEST(BupArchiveDeathTest, TracesWhyReadingFails) {
         CBupArchive(t.file("pkg.bup").c_str()).FileGet("image.bin", buf, size);
     };
     EXPECT_EXIT(TraceToStderr(tmp, shortBuffer), testing::ExitedWithCode(0), "ulSize > ulMaxSize");
-    auto optionName = [](const TempDir& t) { CBupArchive(t.file("pkg.bup").c_str()).FileGet("-x", "out"); };
-    EXPECT_EXIT(TraceToStderr(tmp, optionName), testing::ExitedWithCode(0), "member '-x' would be read as an option");
 }
 
 TEST(BupArchiveAdd, StoresBaseNameAndCreatesArchive) {
@@ -267,34 +223,141 @@ TEST_F(BupArchiveHostile, ArchivePathsAreNeverInterpreted) {
     }
 }
 
-TEST_F(BupArchiveHostile, MemberNamesAreNeverInterpreted) {
+TEST_F(BupArchiveHostile, MemberNamesAreOnlyNames) {
     Make(m_tmp, Producer::ePython, {{"hostile.bup", kHostile}});
     const CBupArchive arc = m_tmp.file("hostile.bup").c_str();
-
-    // Passed on, "-x" would start an exclusion list and everything else would land here.
-    EXPECT_TRUE(arc.FileGet("-x", "out"));
-    EXPECT_FALSE(Exists("out") || Exists(kHostile[0].first));
-    Names list = {"stale"};
-    EXPECT_FALSE(arc.FileFind("-x", list, false));
-    EXPECT_TRUE(list.empty());
-    uint8_t buf[8];
-    uint32_t size = sizeof(buf);
-    CTime time;
-    EXPECT_FALSE(arc.FileGet("-x", buf, size));
-    EXPECT_FALSE(arc.FileInfoGet("-x", size, time));
-
+    Names list;
     ASSERT_TRUE(arc.FileFind("*", list, false));
+    // The listing has always named a member by the part behind its last blank.
     EXPECT_EQ(list, (Names{"$(touch${IFS}CANARY)", ";touch${IFS}CANARY;x", "`touch${IFS}CANARY`",
                            "b;touch${IFS}CANARY", "q\"x;touch${IFS}CANARY\"", "-x"}));
-    EXPECT_TRUE(arc.FileGet(list, "out"));
-    for (const CString& name : list) {
-        size = sizeof(buf);
-        arc.FileGet(name, buf, size);
-    }
-    arc.FileFind("*;touch${IFS}CANARY;*", list, true);
-    // The name cut at its last blank matches no member.
-    for (size_t i = 0; i < 5; ++i)
-        EXPECT_EQ(Exists("out/" + kHostile[i].first), i != 3) << kHostile[i].first;
+    EXPECT_TRUE(arc.FileGet("", "out"));
+    for (const auto& [name, content] : kHostile)
+        EXPECT_EQ(TempDir::read("out/" + name), content) << name;
+    uint8_t buf[8];
+    uint32_t size = sizeof(buf);
+    ASSERT_TRUE(arc.FileGet("-x", buf, size));
+    EXPECT_EQ(std::string(buf, buf + size), "6");
+}
+
+// Archives Python writes member by member: the content repeated, a unix mode (0: none
+// given) and whether the member claims to be encrypted.
+struct Crafted {
+    std::string name;
+    std::string content;
+    unsigned mode = 0;
+    bool encrypted = false;
+    size_t repeat = 1;
+};
+
+std::string Craft(const TempDir& tmp, const std::string& name, const std::vector<Crafted>& members) {
+    std::vector<std::string> argv = {"python3", "-I", "-S", QM_CRAFT_ZIP, tmp.file(name)};
+    for (const Crafted& m : members)
+        argv.insert(argv.end(), {m.name, m.content, std::to_string(m.mode), m.encrypted ? "1" : "0",
+                                 std::to_string(m.repeat)});
+    EXPECT_EQ(Run(argv), 0) << "python3 could not make " << name;
+    return tmp.file(name);
+}
+
+// The limits a test sets hold for it alone.
+class LimitsGuard {
+public:
+    explicit LimitsGuard(const SArchiveLimits& limits) { ArchiveLimitsSet(limits); }
+    ~LimitsGuard() { ArchiveLimitsSet(m_saved); }
+
+private:
+    SArchiveLimits m_saved = ArchiveLimitsGet();
+};
+
+struct RefusedCase {
+    const char* what;
+    std::vector<Crafted> members;
+    const char* rule;
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.what; }
+
+class BupArchiveRefused : public testing::TestWithParam<RefusedCase> {};
+
+// Whatever the package holds, nothing of it is used or written once one member breaks a rule.
+TEST_P(BupArchiveRefused, NothingIsReadOrWritten) {
+    SArchiveLimits small;
+    small.ulMaxMembers = 3;
+    small.ulMaxRatio = 100;
+    small.ullMaxMemberBytes = 1 << 20;
+    const LimitsGuard guard(small);
+    TempDir tmp;
+    std::vector<Crafted> members = {{"BupInfo2.xml", "<bupinfo2/>"}};
+    members.insert(members.end(), GetParam().members.begin(), GetParam().members.end());
+    const CBupArchive arc = Craft(tmp, "evil.bup", members).c_str();
+
+    Names list;
+    EXPECT_FALSE(arc.FileFind("*", list, false));
+    EXPECT_NE(arc.RefusalGet().find(GetParam().rule), std::string::npos) << arc.RefusalGet();
+    uint8_t buf[64];
+    uint32_t size = sizeof(buf);
+    CTime time;
+    EXPECT_FALSE(arc.FileGet("BupInfo2.xml", buf, size));
+    EXPECT_FALSE(arc.FileInfoGet("BupInfo2.xml", size, time));
+    const std::string out = tmp.file("deep/er/out");
+    EXPECT_FALSE(arc.FileGet("", out.c_str()));
+    EXPECT_FALSE(arc.RefusalGet().empty());
+    EXPECT_FALSE(Exists(tmp.file("deep")));
+    EXPECT_FALSE(Exists(tmp.file("escaped.bin")));
+}
+
+const RefusedCase kRefused[] = {
+    {"parent", {{"../../escaped.bin", "x"}}, "member '../../escaped.bin' refused: its name has a '..' component"},
+    {"absolute", {{"/tmp/escaped.bin", "x"}}, "its name is absolute"},
+    {"link", {{"image.bin", "/etc/shadow", 0120777}}, "member 'image.bin' refused: it is a symbolic link"},
+    {"fifo", {{"pipe", "", 010644}}, "it is not a regular file"},
+    {"encrypted", {{"secret.bin", "x", 0, true}}, "member 'secret.bin' refused: it is encrypted"},
+    {"case", {{"bupinfo2.XML", "<x/>"}}, "collides with 'BupInfo2.xml'"},
+    {"bomb", {{"zeros.bin", "0", 0, false, 200000}}, "more than the limit of 100 times"},
+    {"too_big", {{"big.bin", "0123456789abcdefghijklmnopqrstuvwxyz", 0, false, 30000}},
+     "1080000 bytes, more than the limit of 1048576 bytes"},
+    {"too_many", {{"a", "1"}, {"b", "2"}, {"c", "3"}}, "holds 4 members, more than the limit of 3"},
+};
+
+INSTANTIATE_TEST_SUITE_P(BupArchive, BupArchiveRefused, testing::ValuesIn(kRefused),
+                         [](const auto& p) { return std::string(p.param.what); });
+
+// The folder an extraction writes into is ours, but a name in it may have been planted.
+TEST(BupArchiveExtract, NeverFollowsALinkOnTheWay) {
+    TempDir tmp;
+    const CBupArchive arc =
+        Craft(tmp, "pkg.bup", {{"image.bin", "new image"}, {"sub/part.bin", "part"}}).c_str();
+    const std::string victim = tmp.write("victim/file", "precious");
+    const std::string out = tmp.file("out");
+    std::filesystem::create_directories(out);
+    std::filesystem::create_symlink(victim, out + "/image.bin");
+    EXPECT_TRUE(arc.FileGet("image.bin", out.c_str()));
+    EXPECT_EQ(TempDir::read(victim), "precious");
+    EXPECT_FALSE(std::filesystem::is_symlink(out + "/image.bin"));
+    EXPECT_EQ(TempDir::read(out + "/image.bin"), "new image");
+
+    std::filesystem::create_directory_symlink(tmp.file("victim"), out + "/sub");
+    EXPECT_FALSE(arc.FileGet("sub/part.bin", out.c_str()));
+    EXPECT_NE(arc.RefusalGet().find("member 'sub/part.bin' could not be written"), std::string::npos)
+        << arc.RefusalGet();
+    EXPECT_FALSE(Exists(tmp.file("victim/part.bin")));
+
+    // The destination itself is never a link either.
+    std::filesystem::create_directory_symlink(tmp.file("victim"), tmp.file("linked"));
+    EXPECT_FALSE(arc.FileGet("image.bin", tmp.file("linked").c_str()));
+    EXPECT_FALSE(Exists(tmp.file("victim/image.bin")));
+}
+
+TEST(BupArchiveLimits, ComeFromTheProfile) {
+    TempDir tmp;
+    const CProfile profile(
+        tmp.write("q.conf", "[Limits]\nMaxMemberMB=2\nMaxDescriptionKB=3\nMaxMembers=-1\nMaxRatio=junk\n").c_str());
+    const SArchiveLimits limits = ArchiveLimitsFromProfile(profile);
+    const SArchiveLimits defaults;
+    EXPECT_EQ(limits.ullMaxMemberBytes, 2u << 20);
+    EXPECT_EQ(limits.ullMaxDescriptionBytes, 3u << 10);
+    EXPECT_EQ(limits.ulMaxMembers, defaults.ulMaxMembers);
+    EXPECT_EQ(limits.ulMaxRatio, defaults.ulMaxRatio);
 }
 
 }  // namespace

@@ -19,4 +19,6 @@ enum : uint32_t {
     // Search results of the module discovery.
     QMX2_E_MODULE_NOT_INSTALLED = 0xC1030000,
     QMX2_E_BOARD_NOT_SUPPORTED = 0xC1800000,
+    // A backup whose archive could not be written.
+    QMX2_E_ARCHIVE_NOT_WRITTEN = 0xCE050000,
 };

@@ -124,4 +124,14 @@ const char* EventMsgLoad(int id) {
     return TextTableLookup(g_EventTable, id, "EventMsgLoad: resource not available");
 }
 
+// Event texts are printf formats taking the caller's text for their one "%s". Only that one
+// conversion is honoured; everything else in the event text is written as it stands.
+std::string EventTextExpand(const char* pszEvent, const char* pszText) {
+    std::string line(pszEvent);
+    const size_t pos = line.find("%s");
+    if (pos != std::string::npos)
+        line.replace(pos, 2, pszText);
+    return line;
+}
+
 }  // namespace NS_QMKRNL2

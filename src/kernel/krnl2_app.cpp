@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bupinfo/archive_limits.h"
 #include "support/msc.h"
 #include "support/opus_trace.h"
 
@@ -42,6 +43,7 @@ bool CKrnl2App::Init(int argc, char** argv) {
             QM_TRACE_INTERNAL(1, "", "could not open any profile");
         } else {
             m_fSkipReboot = m_pProfile->IntGet("Test", "SkipReboot", 0);
+            ArchiveLimitsSet(ArchiveLimitsFromProfile(*m_pProfile));
             fRet = true;
         }
     }

@@ -208,6 +208,10 @@ private:
     uint32_t BiosUpdateRun();
     // A job that cannot go on: the text (a string resource) as event 2012 and to the front-end; 31.
     uint32_t JobRefused(int idText);
+    // A package refused by the archive rules, or one that could not be unpacked: the
+    // package and the reason as event 2012, and to the front-end when fClient. Nothing
+    // when the archive gave no reason (it was simply no usable archive).
+    void ArchiveRefusalReport(const CBupArchive& arc, bool fClient);
     // A step announced to the front-end, and to the log (event 2010) when fLogged.
     void JobStep(int idText, bool fLogged);
     // The module's transfer directory; false, told to the front-end, when it cannot be made.

@@ -1,10 +1,5 @@
 // The configuration backup job: the module writes the configuration into a
 // transfer directory, the kernel packs it into a .nvux archive.
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
-
 #include "bupinfo/archive_build.h"
 #include "kernel/krnl2_app.h"
 #include "kernel/text_tables.h"
@@ -13,35 +8,8 @@
 #include "support/str_array.h"
 #include "support/win_error.h"
 
-namespace {
-
-// Whether an executable zip is on the search path; no shell is asked.
-bool ZipOnPath() {
-    const char* pszPath = std::getenv("PATH");
-    CString csPath = pszPath ? pszPath : "";
-    int nPos = 0;
-    for (;;) {
-        const CString csDir = csPath.Tokenize(":", nPos);
-        if (nPos < 0)
-            return false;
-        CString csZip;
-        csZip.Format("%s/zip", csDir.IsEmpty() ? "." : csDir.c_str());
-        struct stat st {};
-        if (stat(csZip, &st) == 0 && S_ISREG(st.st_mode) && access(csZip, X_OK) == 0)
-            return true;
-    }
-}
-
-}  // namespace
-
 void CKrnl2App::DoTheConfigurationBackup() {
     QM_TRACE_ENTER(3, "%s", "--------------------------------------------------------------------------------");
-    if (!ZipOnPath()) {
-        QM_TRACE_INTERNAL(1, "", "zip utility not found");
-        ClientMsg(10, CDEdureMsg::eError,
-                  "The zip utility was not found and is needed to do a BIOS archive. Please install the zip utility.");
-        return;
-    }
     if (!m_Qmx.m_OemInfo.fConfigurationBackup) {
         QM_TRACE_INTERNAL(1, "", "module does not support configuration backup");
         ReportAnEvent(LOG_ERROR, 2060, "");
@@ -69,7 +37,6 @@ void CKrnl2App::DoTheConfigurationBackup() {
     }
 
     const uint32_t ulStatus = DoTheConfigurationBackupMainLoop();
-    StateInfoSendToClient(ulStatus);
     // A module that asked for a restart may still need its files.
     if (m_eShutDown != SD_OP_PENDING && m_eShutDown != SD_ACTIVATE_CHANGES_COLD_BOOT)
         m_Qmx.TransferDirRemove();
@@ -101,7 +68,9 @@ bool CKrnl2App::DoTheNvuxAddFiles(const char* pszDirectory) {
     if (!ArchiveBuildReplace(m_csCurArcPath, pszDirectory, "*", csFailed)) {
         QM_TRACE_INTERNAL(1, "could not create BUP", "file='%s'", csFailed.c_str());
         ClientMsg(10, CDEdureMsg::eError, "Could not create BUP");
-        ReportAnEvent(LOG_ERROR, 2026, m_CurArc.m_csName);
+        const std::string strText = NS_QMKRNL2::EventTextExpand(NS_QMKRNL2::EventMsgLoad(2026), csFailed);
+        ClientMsg(10, CDEdureMsg::eError, strText.c_str());
+        ReportAnEvent(LOG_ERROR, 2026, csFailed);
         return false;
     }
     QM_TRACE_LEAVE(3, "ret=%s", QmBool2Str(true));

@@ -11,18 +11,6 @@
 #include "support/opus_trace.h"
 #include "support/time_type.h"
 
-namespace {
-// Event texts are printf formats taking the caller's text for their one "%s". Only that one
-// conversion is honoured; everything else in the event text is written as it stands.
-std::string EventTextExpand(const char* pszEvent, const char* pszText) {
-    std::string line(pszEvent);
-    const size_t pos = line.find("%s");
-    if (pos != std::string::npos)
-        line.replace(pos, 2, pszText);
-    return line;
-}
-}  // namespace
-
 const char* CKrnl2App::LogLevel2Str(int eLevel) {
     switch (eLevel) {
     case LOG_INVALID: return "LOG_INVALID";
@@ -87,7 +75,7 @@ void CKrnl2App::ReportAnEvent(E_LOG_LEVEL eLevel, int idEvent, const char* pszTe
     line += ", ";
     line += NS_QMKRNL2::StringResLoad(idLevel);
     line += ": ";
-    line += EventTextExpand(pszEvent, pszText ? pszText : "???");
+    line += NS_QMKRNL2::EventTextExpand(pszEvent, pszText ? pszText : "???");
     line += '\n';
     // One write per line keeps lines of concurrent writers whole.
     const ssize_t nWritten = write(fd, line.data(), line.size());

@@ -95,6 +95,7 @@ E_FILE_CHECK CKrnl2App::CandidatesCheck(const SCandidateKind& kind, const char* 
         CTime memberTime;
         CBupArchive arc(csPath);
         if (!fPackage || !ArcBupInfoGet("BupInfo2.xml", arc, bupinfo, memberTime)) {
+            ArchiveRefusalReport(arc, !fSilent);
             QM_TRACE_INTERNAL(4, "", kind.fConfiguration ? "Skipping %s" : "Skipping '%s'", csName.c_str());
             continue;
         }

@@ -1,6 +1,7 @@
 // The steps the module-driven jobs share: refusing, announcing, the transfer
 // directory, choosing the file, confirmations, the request from the job's
 // options, and the report of a module run that failed.
+#include "bupinfo/bup_archive.h"
 #include "kernel/krnl2_app.h"
 #include "kernel/text_tables.h"
 #include "quillmark/qmx2.h"
@@ -36,6 +37,16 @@ uint32_t CKrnl2App::JobRefused(int idText) {
     ReportAnEvent(LOG_ERROR, 2012, StringResLoad(idText));
     ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, StringResLoad(idText));
     return ERROR_GEN_FAILURE;
+}
+
+void CKrnl2App::ArchiveRefusalReport(const CBupArchive& arc, bool fClient) {
+    if (arc.RefusalGet().empty())
+        return;
+    CString csText;
+    csText.Format("Package '%s': %s", arc.ArchiveNameGet(), arc.RefusalGet().c_str());
+    ReportAnEvent(LOG_ERROR, 2012, csText);
+    if (fClient)
+        ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, csText.c_str());
 }
 
 void CKrnl2App::JobStep(int idText, bool fLogged) {

@@ -53,6 +53,7 @@ uint32_t CKrnl2App::ExtLocateAndExecuteSynchronousCommand() {
     }
     if (!extractZipToTemporaryFolder(inputPath(m_JobCmdInfo.m_csCinp), csConfigFolder)) {
         QM_TRACE_INTERNAL(2, "", "Can't extract files");
+        MscTreeRemove(csBiosFolder);
         ReportAnEvent(LOG_ERROR, 1257, "");
         QM_TRACE_LEAVE(3, "ret=0x%x", kMakeRefused);
         return kMakeRefused;
@@ -60,6 +61,8 @@ uint32_t CKrnl2App::ExtLocateAndExecuteSynchronousCommand() {
     uint32_t ulRet = kMakeFailed;
     if (!MscTemporaryFolderMake(m_csTempDir, kTempPrefix, csResultFolder)) {
         QM_TRACE_INTERNAL(1, "", "MscTemporaryFolderMake failed");
+        MscTreeRemove(csBiosFolder);
+        MscTreeRemove(csConfigFolder);
         ReportAnEvent(LOG_ERROR, 1257, "");
         QM_TRACE_LEAVE(3, "ret=0x%x", ulRet);
         return ulRet;
@@ -67,6 +70,8 @@ uint32_t CKrnl2App::ExtLocateAndExecuteSynchronousCommand() {
     ulRet = ExtLocateForMakeCommand(csBiosFolder, csConfigFolder, csResultFolder);
     if (Qmx2Failed(ulRet)) {
         QM_TRACE_INTERNAL(2, "", "Couldn't find any 'make command' supporting module");
+        for (const CString* pcsFolder : {&csBiosFolder, &csConfigFolder, &csResultFolder})
+            MscTreeRemove(*pcsFolder);
         ReportAnEvent(LOG_ERROR, 1257, "");
         QM_TRACE_LEAVE(3, "ret=0x%x", ulRet);
         return ulRet;
@@ -96,6 +101,11 @@ bool CKrnl2App::extractZipToTemporaryFolder(const char* szZipPath, CString& csCr
         QM_TRACE_INTERNAL(1, "", "Can't extract any file");
     else
         fRet = arc.FileGet(members, csCreatedFolder);
+    if (!fRet) {
+        // The make command has no client: the log tells why.
+        ArchiveRefusalReport(arc, false);
+        MscTreeRemove(csCreatedFolder);
+    }
     QM_TRACE_LEAVE(3, "ret=%s, csCreatedFolder='%s'", QmBool2Str(fRet), csCreatedFolder.c_str());
     return fRet;
 }
@@ -126,6 +136,7 @@ int CKrnl2App::doTheBupAddFiles(const char* szSrcDir) {
     CString csFailed;
     if (!ArchiveBuildReplace(csPackage, szSrcDir, "*.*", csFailed)) {
         QM_TRACE_INTERNAL(1, "", "Error adding file '%s' to archive '%s'", csFailed.c_str(), csPackage.c_str());
+        ReportAnEvent(LOG_ERROR, 2026, csFailed);
         QM_TRACE_LEAVE(3, "ret=%d", 1);
         return 1;
     }

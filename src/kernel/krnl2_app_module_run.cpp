@@ -1,5 +1,6 @@
 // The module's call sequences: one loop, and what the BIOS update, the
 // configuration restore and the configuration backup do in their turns and ends.
+#include "extension/qmx2_status.h"
 #include "kernel/module_run.h"
 
 #include "kernel/text_tables.h"
@@ -219,15 +220,22 @@ private:
             m_App.ReportAnEvent(LOG_INFO, 2061, m_App.m_CurArc.m_csName);
         } else {
             QM_TRACE_INTERNAL(1, "", "DoTheNvuxAddFiles(%s) failed", csDir.c_str());
-            m_App.ReportAnEvent(LOG_ERROR, 2060, m_App.m_CurArc.m_csName);
+            m_fPackFailed = true;
         }
     }
 
+public:
+    bool m_fPackFailed = false;
+
+private:
     CQmx2ConfigBackInfo& m_Back;
 };
 
 uint32_t CKrnl2App::DoTheConfigurationBackupMainLoop() {
     m_Qmx.m_ConfigBackInfo.clear();
     CConfigurationBackupRun run(*this);
-    return ModuleRun(run);
+    const uint32_t ulStatus = ModuleRun(run);
+    StateInfoSendToClient(ulStatus);
+    // The module did its part, but without the archive the backup failed.
+    return run.m_fPackFailed ? QMX2_E_ARCHIVE_NOT_WRITTEN : ulStatus;
 }

@@ -64,7 +64,8 @@ bool CKrnl2App::NextFileAbsorb(const char* szFileSpec, uint32_t dwLocation, cons
         } else {
             CBupArchive arc(csCurrent);
             std::vector<CString> members;
-            arc.FileFind(szFileSpec, members, fIgnoreCase);
+            if (!arc.FileFind(szFileSpec, members, fIgnoreCase))
+                ArchiveRefusalReport(arc, true);
             for (const CString& csMember : members) {
                 uint32_t ulSize = 0;
                 CTime time;
@@ -129,7 +130,8 @@ bool CKrnl2App::NextFileAbsorb(const char* szFileSpec, uint32_t dwLocation, cons
             else
                 csArc = csCurrent;
             CBupArchive arc(csArc);
-            arc.FileGet(f.csName, csDestDir);
+            if (!arc.FileGet(f.csName, csDestDir))
+                ArchiveRefusalReport(arc, true);
             CString csDst;
             csDst.Format("%s/%s", csDestDir.c_str(), f.csName.c_str());
             // Extraction cannot report failure itself: the file must be there afterwards.

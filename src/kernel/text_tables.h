@@ -1,6 +1,8 @@
 // The kernel's two built-in text tables: fixed strings and event texts, by number.
 #pragma once
 
+#include <string>
+
 namespace NS_QMKRNL2 {
 
 struct STextEntry {
@@ -24,5 +26,7 @@ inline const char* TextTableLookup(const STextEntry* pTable, int id, const char*
 const char* StringResLoad(int id);
 // "EventMsgLoad: resource not available" for an unknown id.
 const char* EventMsgLoad(int id);
+// The event text with pszText in place of its one "%s"; nothing else in it is expanded.
+std::string EventTextExpand(const char* pszEvent, const char* pszText);
 
 }  // namespace NS_QMKRNL2

@@ -44,6 +44,9 @@ int MscFileCopy(const char* pszSrc, const char* pszDst, bool fFailIfExists);
 // flushed file beside it renamed over it; 0, with the old file whole, on any
 // failure or when the path is a link or not a regular file of our own user.
 int MscFileReplace(const char* pszPath, const std::string& data);
+// 1 when the path may be replaced: nothing stands there (uMode 0644) or a regular
+// file of our own user (uMode its permissions); 0 for a link or anything else.
+int MscReplaceModeGet(const char* pszPath, unsigned& uMode);
 // The directory and all below it, walked by descriptor without following any
 // link; 0 when the path is no directory or anything is left.
 int MscTreeRemove(const char* pszDir);

@@ -1,4 +1,5 @@
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,11 +16,6 @@
 #include "support/opus_trace.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* fp) const { std::fclose(fp); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 bool lstatOk(const char* pszPath, struct stat& st) { return pszPath && lstat(pszPath, &st) == 0; }
 
@@ -83,37 +79,42 @@ int MscFileInfoGet(const char* pszPath, uint32_t& ulSize, CTime& time) {
 int MscFileCopy(const char* pszSrc, const char* pszDst, bool fFailIfExists) {
     QM_TRACE_ENTER(3, "src='%s', dst='%s', fFailIfExists=%s", MscOrEmpty(pszSrc), MscOrEmpty(pszDst),
                    QmBool2Str(fFailIfExists));
+    // Neither end is a link: a name planted where the copy reads or writes cannot
+    // redirect it to another file.
+    const int in = open(MscOrEmpty(pszSrc), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     struct stat st {};
-    if (fFailIfExists && lstatOk(pszDst, st)) {
-        QM_TRACE_LEAVE(3, "ret=0, destination exists");
+    if (in < 0 || fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        QM_TRACE_LEAVE(3, "ret=0, cannot open source: %s", in < 0 ? strerror(errno) : "not a regular file");
+        if (in >= 0)
+            close(in);
         return 0;
     }
-    FilePtr in(pszSrc ? std::fopen(pszSrc, "rb") : nullptr);
-    if (!in) {
-        QM_TRACE_LEAVE(3, "ret=0, cannot open source: %s", strerror(errno));
-        return 0;
-    }
-    FilePtr out(pszDst ? std::fopen(pszDst, "wb") : nullptr);
-    if (!out) {
+    const int out = open(MscOrEmpty(pszDst),
+                         O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (fFailIfExists ? O_EXCL : O_TRUNC), 0644);
+    if (out < 0) {
         QM_TRACE_LEAVE(3, "ret=0, cannot open destination: %s", strerror(errno));
+        close(in);
         return 0;
     }
-    char block[1024];
-    size_t n = 0;
-    while ((n = std::fread(block, 1, sizeof(block), in.get())) > 0) {
-        if (std::fwrite(block, 1, n, out.get()) != n) {
-            QM_TRACE_LEAVE(3, "ret=0, short write: %s", strerror(errno));
-            return 0;
+    char block[64 * 1024];
+    ssize_t n = 0;
+    bool fOk = true;
+    while (fOk && (n = read(in, block, sizeof(block))) != 0) {
+        if (n < 0) {
+            fOk = errno == EINTR;
+            continue;
+        }
+        for (ssize_t done = 0; fOk && done < n;) {
+            const ssize_t w = write(out, block + done, static_cast<size_t>(n - done));
+            fOk = w > 0 || (w < 0 && errno == EINTR);
+            done += w > 0 ? w : 0;
         }
     }
-    const bool fReadError = std::ferror(in.get()) != 0;
-    // Buffered data reaches the disk only at fclose, so its failure counts too.
-    if (std::fclose(out.release()) != 0 || fReadError) {
-        QM_TRACE_LEAVE(3, "ret=0, %s failed: %s", fReadError ? "read" : "write", strerror(errno));
-        return 0;
-    }
-    QM_TRACE_LEAVE(3, "ret=1");
-    return 1;
+    const int nErr = errno;
+    close(in);
+    fOk = close(out) == 0 && fOk;
+    QM_TRACE_LEAVE(3, "ret=%d%s%s", fOk ? 1 : 0, fOk ? "" : ", ", fOk ? "" : strerror(nErr));
+    return fOk ? 1 : 0;
 }
 
 int MscFileRemoveWild(const char* pszPattern, bool fIgnoreCase) {

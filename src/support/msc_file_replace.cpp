@@ -30,21 +30,25 @@ bool WriteAll(int fd, const std::string& data) {
 
 }  // namespace
 
+int MscReplaceModeGet(const char* pszPath, unsigned& uMode) {
+    struct stat st {};
+    if (lstat(MscOrEmpty(pszPath), &st) != 0) {
+        uMode = 0644;
+        return errno == ENOENT;
+    }
+    // Only a regular file of our own is replaced, never a link or another user's object.
+    if (!S_ISREG(st.st_mode) || st.st_uid != geteuid())
+        return 0;
+    uMode = st.st_mode & 07777;
+    return 1;
+}
+
 int MscFileReplace(const char* pszPath, const std::string& data) {
     const std::string path = MscOrEmpty(pszPath);
     QM_TRACE_ENTER(3, "path='%s', size=%zu", path.c_str(), data.size());
-    // Only a regular file of our own is replaced, never a link or another user's object.
-    mode_t mode = 0644;
-    struct stat st {};
-    if (lstat(path.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
-            QM_TRACE_INTERNAL(1, "refused", "'%s' is no regular file of ours", path.c_str());
-            QM_TRACE_LEAVE(3, "ret=0");
-            return 0;
-        }
-        mode = st.st_mode & 07777;
-    } else if (errno != ENOENT) {
-        QM_TRACE_INTERNAL(1, "lstat failed", "path='%s': %s", path.c_str(), strerror(errno));
+    unsigned mode = 0;
+    if (!MscReplaceModeGet(path.c_str(), mode)) {
+        QM_TRACE_INTERNAL(1, "refused", "'%s' is no regular file of ours", path.c_str());
         QM_TRACE_LEAVE(3, "ret=0");
         return 0;
     }

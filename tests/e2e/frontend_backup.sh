@@ -51,11 +51,3 @@ expect_contains "$ERR" "Creation of archive skipped, missing BupInfo.xml" "the e
 expect_contains job.log "Cant create nobupinfo.nvux because BupInfo.xml is missing." "event 2036"
 [[ ! -e nobupinfo.nvux ]] || fail "an archive was made without BupInfo2.xml"
 pass "missing BupInfo2.xml"
-
-wait_kernel_gone 12 "a fresh kernel for the PATH case"
-RC=0
-PATH=/nonexistent "$QM_FE" -arc -o nozip.nvux >"$OUT" 2>"$ERR" </dev/null || RC=$?
-expect_eq "$RC" 1 "no zip on the kernel's PATH"
-expect_contains "$ERR" "The zip utility was not found" "the zip message"
-expect_not_contains "$TRACE_FILE" "DoConfigurationBackup" "the module was never called"
-pass "zip missing"
