@@ -63,3 +63,22 @@ expect_eq "$RC" 1 "a backup onto a read-only file system"
 [[ -s $ERR ]] || fail "no error for the read-only target"
 [[ ! -e ro.nvux ]] || fail "an archive appeared on the read-only file system"
 pass "read-only target"
+
+# A temporary directory too small for the package's image: the update checks
+# the free space before it writes and fails, naming the folder.
+cd /
+wait_kernel_gone 12 "a fresh kernel for the small temporary directory"
+mkdir -p /tmp/tiny /tmp/pkgs
+mount -t tmpfs -o size=256k qm-tiny /tmp/tiny || fail "cannot mount a small tmpfs"
+cd /tmp/pkgs
+make_pkg big.bup --bios 1.05
+unzip -p big.bup BupInfo2.xml >desc.xml
+python3 -I -S "$QM_SOURCE_DIR/tests/craft_zip.py" big.bup BupInfo2.xml "$(cat desc.xml)" 0 0 1 \
+    bios.bin 0123456789abcdefghijklmnopqrstuvwxyz 0 0 30000 || fail "craft_zip"
+RC=0
+TMPDIR=/tmp/tiny TEMP= TMP= "$QM_FE" -at -o big.bup -ov >"$OUT" 2>"$ERR" </dev/null || RC=$?
+expect_eq "$RC" 1 "an update whose image does not fit the temporary directory"
+expect_contains "$ERR" "not enough free space in '/tmp/tiny/" "the refusal"
+expect_eq "$(board_value bios_version)" "1.00" "the board's BIOS"
+[[ -z $(find /tmp/tiny -name bios.bin) ]] || fail "a part of the image was written: $(find /tmp/tiny -name bios.bin)"
+pass "free space checked before extracting"
