@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 
+#include "support/msc.h"
+
 namespace {
 
 std::string ErrnoText(const char* pszWhat) { return std::string(pszWhat) + ": " + strerror(errno); }
@@ -56,19 +58,6 @@ public:
 private:
     int m_fd;
 };
-
-bool WriteAll(int fd, const char* p, size_t n) {
-    while (n > 0) {
-        const ssize_t w = write(fd, p, n);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return false;
-        p += w;
-        n -= static_cast<size_t>(w);
-    }
-    return true;
-}
 
 // The folder for the member's path below dirfd, made where missing; "" and "." steps stay.
 bool FolderEnter(CFd& cur, const std::string& step, std::string& strError) {
@@ -199,7 +188,7 @@ bool CZipReader::Extract(size_t nMember, int dirfd, std::string& strError) const
         strError = ErrnoText("cannot create the file");
         return false;
     }
-    bool fOk = Stream(nMember, [&](const char* p, size_t n) { return WriteAll(out.get(), p, n); }, strError);
+    bool fOk = Stream(nMember, [&](const char* p, size_t n) { return MscWriteAll(out.get(), p, n); }, strError);
     if (fOk) {
         const timespec times[2] = {{m.tModified, 0}, {m.tModified, 0}};
         futimens(out.get(), times);

@@ -40,6 +40,8 @@ bool MscDirectoryExists(const char* pszPath, bool fCheckWritable = false);
 uint32_t MscFileSize(const char* pszPath);
 int MscFileInfoGet(const char* pszPath, uint32_t& ulSize, CTime& time);
 int MscFileCopy(const char* pszSrc, const char* pszDst, bool fFailIfExists);
+// All of the bytes to the descriptor, retried after signals; false on an error (errno set).
+bool MscWriteAll(int fd, const void* pData, size_t nSize);
 // Writes data as the whole new content of a file (its mode kept), by way of a
 // flushed file beside it renamed over it; 0, with the old file whole, on any
 // failure or when the path is a link or not a regular file of our own user.

@@ -76,6 +76,20 @@ int MscFileInfoGet(const char* pszPath, uint32_t& ulSize, CTime& time) {
     return 1;
 }
 
+bool MscWriteAll(int fd, const void* pData, size_t nSize) {
+    const char* p = static_cast<const char*>(pData);
+    while (nSize > 0) {
+        const ssize_t n = write(fd, p, nSize);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        nSize -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
 int MscFileCopy(const char* pszSrc, const char* pszDst, bool fFailIfExists) {
     QM_TRACE_ENTER(3, "src='%s', dst='%s', fFailIfExists=%s", MscOrEmpty(pszSrc), MscOrEmpty(pszDst),
                    QmBool2Str(fFailIfExists));
@@ -100,15 +114,10 @@ int MscFileCopy(const char* pszSrc, const char* pszDst, bool fFailIfExists) {
     ssize_t n = 0;
     bool fOk = true;
     while (fOk && (n = read(in, block, sizeof(block))) != 0) {
-        if (n < 0) {
+        if (n < 0)
             fOk = errno == EINTR;
-            continue;
-        }
-        for (ssize_t done = 0; fOk && done < n;) {
-            const ssize_t w = write(out, block + done, static_cast<size_t>(n - done));
-            fOk = w > 0 || (w < 0 && errno == EINTR);
-            done += w > 0 ? w : 0;
-        }
+        else
+            fOk = MscWriteAll(out, block, static_cast<size_t>(n));
     }
     const int nErr = errno;
     close(in);

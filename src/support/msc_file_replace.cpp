@@ -13,23 +13,6 @@
 #include "support/msc.h"
 #include "support/opus_trace.h"
 
-namespace {
-
-bool WriteAll(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-}  // namespace
-
 int MscReplaceModeGet(const char* pszPath, unsigned& uMode) {
     struct stat st {};
     if (lstat(MscOrEmpty(pszPath), &st) != 0) {
@@ -59,7 +42,7 @@ int MscFileReplace(const char* pszPath, const std::string& data) {
         QM_TRACE_LEAVE(3, "ret=0");
         return 0;
     }
-    bool fOk = fchmod(fd, mode) == 0 && WriteAll(fd, data) && fsync(fd) == 0;
+    bool fOk = fchmod(fd, mode) == 0 && MscWriteAll(fd, data.data(), data.size()) && fsync(fd) == 0;
     const int nErr = errno;
     fOk = close(fd) == 0 && fOk;
     if (fOk && rename(temp.c_str(), path.c_str()) == 0) {

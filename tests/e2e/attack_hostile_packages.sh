@@ -41,32 +41,28 @@ refused link.bup "member 'bios.bin' refused: it is a symbolic link" "a link as t
 grep -rqs "root's secret" "$SIM" && fail "the secret reached the board"
 pass "link member"
 
-# The kernel's peak memory (KiB) over one refused job, sampled while it runs.
+# The kernel's peak memory (KiB) over one refused job: a kernel started here
+# under a waiter that reads its resource usage when it ends.
 refused_peak() {  # refused arguments
-    local peak=/tmp/peak-rss
-    echo 0 >"$peak"
-    (
-        rss=0
-        while :; do
-            pid=$(kernel_pid)
-            [[ -n $pid ]] && v=$(awk '/^VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null) && [[ -n $v ]] &&
-                ((v > rss)) && rss=$v && echo "$rss" >"$peak"
-            sleep 0.02
-        done
-    ) &
-    local sampler=$!
+    wait_kernel_gone 12 "$3: the earlier kernels ended"
+    rm -f /tmp/peak-rss
+    python3 -I -S -c 'import os, subprocess, sys
+p = subprocess.Popen(sys.argv[2:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+open(sys.argv[1], "w").write(str(os.wait4(p.pid, 0)[2].ru_maxrss))' /tmp/peak-rss "$QM_KRNL" --server &
+    local waiter=$!
+    local end=$((SECONDS + 10))
+    until [[ -p $REQUEST_FIFO ]]; do
+        ((SECONDS < end)) || fail "$3: the kernel never opened its request FIFO"
+        sleep 0.02
+    done
     refused "$@"
-    wait_kernel_gone 12 "$3: the kernel ended"
-    kill "$sampler" 2>/dev/null
-    wait "$sampler" 2>/dev/null
-    PEAK=$(cat "$peak")
-    ((PEAK > 0)) || fail "$3: the kernel's memory was never sampled"
+    wait "$waiter"
+    PEAK=$(cat /tmp/peak-rss)
 }
 
 # 1 GiB of zeros in about 1 MiB, beside a small refused package for comparison.
 craft bomb.bup BupInfo2.xml "$desc" 0 0 1 bios.bin 0 0 0 $((1 << 30))
 (( $(stat -c %s bomb.bup) < 4 << 20 )) || fail "the bomb is not small"
-wait_kernel_gone 12 "the earlier kernels ended"
 refused_peak climb.bup "member '../../../tmp/climbed' refused" "a small refused package"
 base=$PEAK
 df_before=$(df --output=used /tmp | tail -1)
