@@ -80,3 +80,17 @@ install_profile "[Limits]\nMaxMemberMB=512\n"
 craft ratio.bup BupInfo2.xml "$desc" 0 0 1 bios.bin 0 0 0 $((200 << 20))
 refused ratio.bup "member 'bios.bin' refused: it expands to 209715200 bytes from" "a compression ratio over the limit"
 pass "ratio"
+
+# The make command unpacks both inputs: a hostile one stops it before anything
+# is written, the log names why, and its scratch folders go.
+mkdir -p "$SIM/config"
+head -c 3000 /dev/urandom >"$SIM/config/setup_settings.bin"
+run_fe -arc -o cfg.nvux
+expect_eq "$RC" 0 "the configuration backup"
+wait_kernel_gone 12 "the backup's kernel ended"
+run_fe --make -o combined.bup -binp climb.bup -cinp cfg.nvux -lf make.log
+expect_eq "$RC" 1 "the make command with a climbing member"
+expect_contains make.log "Package 'climb.bup': member '../../../tmp/climbed' refused" "the refusal in the log"
+[[ ! -e combined.bup && ! -e /tmp/climbed ]] || fail "the make command wrote from a refused package"
+compgen -G "/tmp/RoVOred2*" >/dev/null && fail "the make command left its scratch folders"
+pass "make command"
