@@ -8,6 +8,7 @@
 
 #include "cmdline/option_table.h"
 #include "frontend/frontend_error.h"
+#include "frontend/password_prompt.h"
 
 namespace {
 
@@ -131,10 +132,15 @@ std::string CFrontendOptions::CommandLine(const std::string& csWorkDir) const {
     std::string cs;
     if (!csWorkDir.empty() && !fOwnDir)
         cs = "-d " + QuoteArgument(csWorkDir);
-    for (const std::string& csArg : m_Job) {
+    for (size_t i = 0; i < m_Job.size(); ++i) {
         if (!cs.empty())
             cs += ' ';
-        cs += QuoteArgument(csArg);
+        // A password never travels in clear, however it was given.
+        if (strcasecmp(m_Job[i].c_str(), "-pwd") == 0 && i + 1 < m_Job.size()) {
+            cs += CPasswordPrompt::PwcArgument(m_Job[++i]).substr(1);
+            continue;
+        }
+        cs += QuoteArgument(m_Job[i]);
     }
     return cs;
 }

@@ -51,6 +51,21 @@ TEST(FrontendQuoting, TheFrontEndsDirectoryUnlessTheJobNamesOne) {
     EXPECT_FALSE(own.OptionExists(eError));
 }
 
+// A password given with -pwd leaves the front-end encrypted, as --password's does.
+TEST(FrontendQuoting, PasswordsTravelEncrypted) {
+    for (const char* pszSwitch : {"-pwd", "-PWD"}) {
+        const std::string cs = Parse({"-at", pszSwitch, "s3cret word", "-o", "x.bup"}).CommandLine();
+        EXPECT_EQ(cs.find("s3cret"), std::string::npos) << cs;
+        CQmCmdLine cmd;
+        cmd.Parse(cs.c_str());
+        EXPECT_TRUE(cmd.OptionExists(ePwc)) << cs;
+        EXPECT_FALSE(cmd.OptionExists(ePwd)) << cs;
+        EXPECT_EQ(cmd.m_csTarget.str(), "x.bup");
+        cmd.DecodePassword();
+        EXPECT_EQ(cmd.m_csPassword.str(), "s3cret word");
+    }
+}
+
 TEST(FrontendOptions, FrontEndOptionsStopAtTheJob) {
     const CFrontendOptions opts = Parse({"--json", "--timeout", "5", "--kernel=/k/qmkrnl2", "-at", "--json"});
     EXPECT_TRUE(opts.Json());

@@ -96,7 +96,7 @@ void CIpcFifo::Init() {
 
 void CIpcFifo::PathSet(const char* pszPath) { MscExpandEnvir(pszPath, m_csPath); }
 
-int CIpcFifo::Create(mode_t mode) {
+int CIpcFifo::Create(mode_t mode, mode_t modeFinal) {
     QM_TRACE_ENTER(3, "path='%s', mode=0%o", m_csPath.c_str(), static_cast<unsigned int>(mode));
     if (m_csPath.IsEmpty()) {
         QM_TRACE_INTERNAL(1, "", "path is missing");
@@ -126,15 +126,21 @@ int CIpcFifo::Create(mode_t mode) {
     }
     m_fCreated = true;
 
-    // Widen through a descriptor, so a node swapped in after mkfifo is never changed.
+    // Set through a descriptor, so a node swapped in after mkfifo is never changed.
     const int fd = open(m_csPath, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
     struct stat st {};
     if (fd < 0 || fstat(fd, &st) != 0 || !S_ISFIFO(st.st_mode)) {
         nErr = fd < 0 ? errno : EINVAL;
         QM_TRACE_INTERNAL(1, "", "'%s' is no longer the FIFO just made: '%s'", m_csPath.c_str(),
                           strerror(nErr));
-    } else if (fchmod(fd, 0777) != 0) {
-        QM_TRACE_INTERNAL(2, "", "fchmod('%s', 0777) returned error '%s'", m_csPath.c_str(), strerror(errno));
+    } else if (st.st_uid != geteuid()) {
+        nErr = EPERM;
+        QM_TRACE_INTERNAL(1, "", "'%s' belongs to uid %u, not to us", m_csPath.c_str(),
+                          static_cast<unsigned>(st.st_uid));
+    } else if (fchmod(fd, modeFinal) != 0) {
+        QM_TRACE_INTERNAL(2, "", "fchmod('%s', 0%o) returned error '%s'", m_csPath.c_str(),
+                          static_cast<unsigned>(modeFinal), strerror(errno));
+        nErr = (modeFinal & 077) == 0 ? errno : 0;
     }
     if (fd >= 0)
         close(fd);

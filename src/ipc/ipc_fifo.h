@@ -24,9 +24,10 @@ public:
     CIpcFifo& operator=(const CIpcFifo& other);
 
     void Init();
-    // Makes the node (replacing a stale one) and opens it up to 0777.
-    // 0 or an errno value; EINVAL for an empty path.
-    int Create(mode_t mode);
+    // Makes the node (replacing a stale one), then sets modeFinal on it: 0777
+    // for the nodes every user meets, 0600 for one user's own. EPERM when the node
+    // found after mkfifo is not ours. 0 or an errno value; EINVAL for an empty path.
+    int Create(mode_t mode, mode_t modeFinal = 0777);
     // open(2) flags; symbolic links are not followed, and a node that is not a
     // FIFO is refused with EINVAL. 0 or an errno value.
     int Open(int iMode);

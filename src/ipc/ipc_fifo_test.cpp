@@ -51,6 +51,20 @@ TEST(CIpcFifo, CreateReplacesWhatIsInTheWay) {
     EXPECT_EQ(TempDir::read(tmp.file("dir/inside")), "x");
 }
 
+TEST(CIpcFifo, CreateSetsTheFinalModeWhateverTheUmask) {
+    TempDir tmp;
+    const mode_t old = umask(077);
+    for (const mode_t final : {0777, 0600}) {
+        CIpcFifo fifo(tmp.file("f" + std::to_string(final)).c_str());
+        ASSERT_EQ(fifo.Create(0664, final), 0);
+        struct stat st {};
+        ASSERT_EQ(lstat(fifo.PathGet(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, final);
+        EXPECT_EQ(st.st_uid, geteuid());
+    }
+    umask(old);
+}
+
 TEST(CIpcFifo, OpenNeverWritesThroughAPlantedNode) {
     TempDir tmp;
     const std::string target = tmp.write("target", "precious"), link = tmp.file("link");

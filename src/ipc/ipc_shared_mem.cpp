@@ -15,14 +15,14 @@ CIpcSharedMem::CIpcSharedMem(int idMem, int iSize, int flag) {
         Open(idMem, flag);
 }
 
-bool CIpcSharedMem::Create(int iSize, int flag) {
-    QM_TRACE_ENTER(3, "this=%p, iSize=%d, flag=%d", static_cast<void*>(this), iSize, flag);
-    const int idMem = shmget(IPC_PRIVATE, static_cast<size_t>(iSize), IPC_CREAT | 0666);
+bool CIpcSharedMem::Create(int iSize, int flag, int iMode) {
+    QM_TRACE_ENTER(3, "this=%p, iSize=%d, flag=%d, mode=0%o", static_cast<void*>(this), iSize, flag,
+                   static_cast<unsigned>(iMode));
+    const int idMem = shmget(IPC_PRIVATE, static_cast<size_t>(iSize), IPC_CREAT | (iMode & 0777));
     bool fRet = false;
     if (idMem == -1) {
         const int nErr = errno;
-        QM_TRACE_INTERNAL(1, "shmget(IPC_PRIVATE, iSize, 0666) failed", "errno=%d (%s)", nErr,
-                          strerror(nErr));
+        QM_TRACE_INTERNAL(1, "shmget(IPC_PRIVATE) failed", "errno=%d (%s)", nErr, strerror(nErr));
     } else {
         fRet = Open(idMem, flag);
     }
@@ -48,6 +48,20 @@ bool CIpcSharedMem::Open(int idMem, int flag) {
     if (shmctl(idMem, IPC_STAT, &ds) != 0 || shmctl(idMem, IPC_RMID, nullptr) != 0)
         QM_TRACE_INTERNAL(3, "", "could not mark segment %d for removal: %s", idMem, strerror(errno));
     QM_TRACE_LEAVE(3, "this=%p, ret=true", static_cast<void*>(this));
+    return true;
+}
+
+bool CIpcSharedMem::OwnerSet(uid_t uid, int iMode) {
+    shmid_ds ds {};
+    if (m_idMem < 0 || shmctl(m_idMem, IPC_STAT, &ds) != 0)
+        return false;
+    ds.shm_perm.uid = uid;
+    ds.shm_perm.mode = static_cast<unsigned short>(iMode & 0777);
+    if (shmctl(m_idMem, IPC_SET, &ds) != 0) {
+        QM_TRACE_INTERNAL(1, "", "could not hand segment %d to uid %u: %s", m_idMem, static_cast<unsigned>(uid),
+                          strerror(errno));
+        return false;
+    }
     return true;
 }
 

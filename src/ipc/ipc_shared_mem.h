@@ -1,6 +1,8 @@
 // CIpcSharedMem: one System V shared-memory segment, attached to this process.
 #pragma once
 
+#include <sys/types.h>
+
 class CIpcSharedMem {
 public:
     CIpcSharedMem() = default;
@@ -11,8 +13,10 @@ public:
     CIpcSharedMem(const CIpcSharedMem&) = delete;
     CIpcSharedMem& operator=(const CIpcSharedMem&) = delete;
 
-    // A private segment, permissions 0666, attached with flag.
-    bool Create(int iSize, int flag);
+    // A private segment with the permissions given, attached with flag.
+    bool Create(int iSize, int flag, int iMode = 0666);
+    // Hands the segment to another user: owner and permissions set anew.
+    bool OwnerSet(uid_t uid, int iMode);
     // Attaches (flag SHM_RDONLY for read-only) and marks the segment for removal,
     // so it goes away with the last process that detaches or ends.
     bool Open(int idMem, int flag);

@@ -1,6 +1,8 @@
 #include "ipc/krnl2_inter.h"
 
 #include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -89,7 +91,7 @@ bool CKrnl2Inter::Open(E_IF_TYPE eIfType) {
     } else {
         m_pInfo = m_Connect.ptr();
         if (m_Connect.Type() == IF_SERVER) {
-            if (m_SessionCtrlMem.Create(sizeof(SESSIONCTRL), 0)) {
+            if (m_SessionCtrlMem.Create(sizeof(SESSIONCTRL), 0, 0600)) {
                 m_pSessionCtrl = static_cast<SESSIONCTRL*>(m_SessionCtrlMem.PtrGet());
                 m_pInfo->idSessionCtrl = m_SessionCtrlMem.HandleGet();
                 fRet = true;
@@ -97,19 +99,46 @@ bool CKrnl2Inter::Open(E_IF_TYPE eIfType) {
                 QM_TRACE_INTERNAL(1, "", "error creating shared memory for session conl");
             }
         } else if (m_Connect.Type() == IF_CLIENT) {
-            // A starting kernel announces its block before it names the session control.
-            if (m_pInfo->eKernelState == eQmKrnl2Init) {
-                QM_TRACE_INTERNAL(3, "", "kernel still starting: session control attached on first use");
-                fRet = true;
-            } else {
-                fRet = SessionCtrlAttach();
-            }
+            // Each session has its own block, handed to the client's user when the
+            // kernel accepts the job: it is attached on first use.
+            fRet = true;
         } else {
             QM_TRACE_INTERNAL(1, "", "unhandled interface type");
         }
     }
     QM_TRACE_LEAVE(3, "ret=%s", QmBool2Str(fRet));
     return fRet;
+}
+
+bool CKrnl2Inter::SessionBegin(uid_t uid) {
+    CIpcSharedMem& mem = m_SessionCtrlMem;
+    mem.Close();
+    m_pSessionCtrl = nullptr;
+    if (!mem.Create(sizeof(SESSIONCTRL), 0, 0600) || !mem.OwnerSet(uid, 0600)) {
+        QM_TRACE_INTERNAL(1, "", "no session control for uid %u", static_cast<unsigned>(uid));
+        return false;
+    }
+    m_pSessionCtrl = static_cast<SESSIONCTRL*>(mem.PtrGet());
+    m_pInfo->idSessionCtrl = mem.HandleGet();
+    return true;
+}
+
+bool CKrnl2Inter::ResponseFifoOwnerGet(uid_t& uid, std::string& strWhy) const {
+    struct stat st {};
+    if (!m_ResponseFifo.CheckOpen() || fstat(m_ResponseFifo.FileGet(), &st) != 0 || !S_ISFIFO(st.st_mode)) {
+        strWhy = "the response FIFO is not open";
+        return false;
+    }
+    uid = st.st_uid;
+    if (!getpwuid(st.st_uid)) {
+        strWhy = "the response FIFO belongs to uid " + std::to_string(st.st_uid) + ", which is no known user";
+        return false;
+    }
+    if (st.st_mode & (S_IWGRP | S_IWOTH)) {
+        strWhy = "the response FIFO may be written by others than its owner";
+        return false;
+    }
+    return true;
 }
 
 bool CKrnl2Inter::SessionCtrlAttach() {
@@ -184,7 +213,8 @@ bool CKrnl2Inter::ResponseFifo2Prepare(pid_t pid) {
         if (!fRet)
             QM_TRACE_INTERNAL(1, "", "fifo could not be openend");
     } else if (Type() == IF_CLIENT) {
-        const int nErr = m_ResponseFifo.Create(0664);
+        // This user's alone: nobody else may read the session or write into it.
+        const int nErr = m_ResponseFifo.Create(0600, 0600);
         if (nErr == 0) {
             QM_TRACE_INTERNAL(4, "", "FIFO was created");
             fRet = m_ResponseFifo.Open(O_NONBLOCK | O_RDONLY) == 0;
@@ -346,7 +376,9 @@ uint32_t CKrnl2Inter::ResponseAckWait(uint32_t ulTimeoutTenths) {
 }
 
 uint32_t CKrnl2Inter::CountMessage(uint32_t SESSIONCTRL::*counter) {
-    if (!m_pSessionCtrl && (Type() != IF_CLIENT || !SessionCtrlAttach()))
+    // A client follows the block the announcement names: each session has its own.
+    const bool fStale = Type() == IF_CLIENT && m_pInfo && m_SessionCtrlMem.HandleGet() != m_pInfo->idSessionCtrl;
+    if ((!m_pSessionCtrl || fStale) && (Type() != IF_CLIENT || !SessionCtrlAttach()))
         return ERROR_INVALID_HANDLE;
     __atomic_add_fetch(&(m_pSessionCtrl->*counter), 1, __ATOMIC_RELEASE);
     QM_TRACE_INTERNAL(4, "Send / receive counters", "nMsgSent=%u nMsgRead=%u => %s", m_pSessionCtrl->nMsgSent,

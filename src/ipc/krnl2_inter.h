@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <string>
 
 #include "ipc/ipc_fifo.h"
 #include "ipc/ipc_shared_mem.h"
@@ -62,6 +63,13 @@ public:
     void RequestFifo2Cleanup();
     bool ResponseFifo2Prepare(pid_t pid);
     void ResponseFifo2Cleanup();
+    // Server: the requesting user, as the kernel sees the response FIFO it opened:
+    // its owner, a known user, and nobody else may write to it. False, with the
+    // reason, otherwise.
+    bool ResponseFifoOwnerGet(uid_t& uid, std::string& strWhy) const;
+    // Server: a fresh session-control block for the session's user alone (0600),
+    // named in the announcement; one left from an earlier session is no longer used.
+    bool SessionBegin(uid_t uid);
     uint32_t Connect(uint32_t ulTimeoutTenths);
     uint32_t SendJob(uint32_t ulTimeoutSeconds);
     uint32_t ReceiveJob(uint32_t ulTimeoutSeconds);

@@ -1,11 +1,15 @@
 // Server and client of the kernel interface in two processes. The interface
 // uses the product's fixed names in /tmp, so these run only inside the test
 // sandbox, which has a /tmp of its own.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/shm.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "ipc/krnl2_inter.h"
 #include "support/msc.h"
@@ -59,6 +63,19 @@ TEST(SandboxKernelInterface, OneSessionFromRequestToJobDone) {
     EXPECT_EQ(server.m_jobdata.m_pidClient, child);
 
     ASSERT_TRUE(server.ResponseFifo2Prepare(child));
+    uid_t uid = 4242;
+    std::string why;
+    ASSERT_TRUE(server.ResponseFifoOwnerGet(uid, why)) << why;
+    EXPECT_EQ(uid, geteuid());
+    // The session gets a block of its own, handed to the client's user; the
+    // client counts there, not in the block the kernel started with.
+    const int idStart = server.Info()->idSessionCtrl;
+    ASSERT_TRUE(server.SessionBegin(uid));
+    EXPECT_NE(server.Info()->idSessionCtrl, idStart);
+    shmid_ds ds {};
+    ASSERT_EQ(shmctl(server.Info()->idSessionCtrl, IPC_STAT, &ds), 0);
+    EXPECT_EQ(ds.shm_perm.mode & 0777, 0600u);
+    EXPECT_EQ(ds.shm_perm.uid, uid);
     server.Info()->eKernelState = CKrnl2Inter::eQmKrnl2Busy;
     server.Info()->pidClient = child;
     server.m_jobdata.m_eJobType = CDEdureMsg::eAccept;
@@ -124,4 +141,33 @@ TEST(SandboxKernelInterface, ClientAttachedDuringStartCountsInTheSessionControl)
     EXPECT_EQ(pCtrl->nMsgRead, 1u);
     EXPECT_EQ(pBlock->pidClient, 4242) << "the session's owner is left alone";
     starting.Kill(nullptr);
+}
+
+// The kernel takes the requesting user from the response FIFO it opened, and
+// trusts it only when nobody else may write to it.
+TEST(SandboxKernelInterface, ResponseFifoOthersMayWriteIsNotTrusted) {
+    if (!InSandbox())
+        GTEST_SKIP() << "needs the test sandbox";
+    CKrnl2Inter server;
+    ASSERT_TRUE(server.Open(IF_FREE));
+    for (const mode_t mode : {0600, 0620, 0602}) {
+        const std::string path = std::string(CKrnl2Inter::s_ResponseFifoBase) + "_4242.sync";
+        unlink(path.c_str());
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        ASSERT_EQ(chmod(path.c_str(), mode), 0);
+        const int reader = open(path.c_str(), O_RDWR | O_NONBLOCK);
+        ASSERT_GE(reader, 0);
+        ASSERT_TRUE(server.ResponseFifo2Prepare(4242));
+        uid_t uid = 4242;
+        std::string why;
+        EXPECT_EQ(server.ResponseFifoOwnerGet(uid, why), mode == 0600) << std::oct << mode;
+        EXPECT_EQ(uid, geteuid());
+        if (mode != 0600) {
+            EXPECT_EQ(why, "the response FIFO may be written by others than its owner");
+        }
+        server.ResponseFifo2Cleanup();
+        close(reader);
+        unlink(path.c_str());
+    }
+    server.Kill();
 }

@@ -75,7 +75,8 @@ bool CTInterface<T>::Open(const char* szInitFifo, E_IF_TYPE eIfType) {
             if (m_InitFifo.Open(O_NONBLOCK | O_RDWR) != 0) {
                 QM_TRACE_INTERNAL(1, "", "fifo '%s' was created but could not be opened: %s",
                                   m_InitFifo.PathGet(), strerror(errno));
-            } else if (!(m_pMem = std::make_unique<CIpcSharedMem>())->Create(sizeof(T), 0)) {
+            // Only the kernel writes the announcement.
+            } else if (!(m_pMem = std::make_unique<CIpcSharedMem>())->Create(sizeof(T), 0, 0644)) {
                 QM_TRACE_INTERNAL(1, "new CIpcSharedMem failed", "sizeof(T)=%d", static_cast<int>(sizeof(T)));
                 m_pMem.reset();
             } else {

@@ -231,6 +231,14 @@ private:
     // The end of an update or restore run: success, or its failure reported by reason; 0.
     uint32_t RunOutcomeReport(E_MODULE_JOB eJob, uint32_t ulStatus, const CQmx2OperationBase& rec);
 
+    // Whether the job changes the machine or reads its secrets.
+    bool JobNeedsRights() const;
+    // Why the user may not have this job done; empty when they may.
+    CString JobRefusalFor(unsigned uUid) const;
+    // A session from an untrusted response FIFO, or a job the user may not have
+    // done: the reason to the front-end and, with the uid, to the event log. True
+    // when refused.
+    bool SessionRefused(bool fTrusted, const std::string& strUntrusted, unsigned uUid);
     // One task-loop turn for a request that arrived: the session and its job.
     // True when the request was a job this kernel carries out.
     bool RequestServe();

@@ -175,6 +175,14 @@ int CKrnl2App::TaskLoop() {
 
 bool CKrnl2App::RequestServe() {
     CKrnl2Inter::BROADCASTINFO* pInfo = m_If.InfoWritable();
+    uid_t uid = 0;
+    std::string strUntrusted;
+    const bool fTrusted = m_If.ResponseFifoOwnerGet(uid, strUntrusted);
+    if (!m_If.SessionBegin(uid)) {
+        m_If.ResponseFifo2Cleanup();
+        TaskVarsClean();
+        return false;
+    }
     pInfo->eKernelState = CKrnl2Inter::eQmKrnl2Busy;
     QM_TRACE_INTERNAL(4, "", "eKernelState=QMKRNL_BUSY");
     pInfo->pidClient = static_cast<int32_t>(m_If.m_jobdata.m_pidClient);
@@ -184,7 +192,9 @@ bool CKrnl2App::RequestServe() {
     QM_TRACE_INTERNAL(4, "", "Working Directory: '%s'", m_csWrkDir.c_str());
 
     bool fJob = true;
-    if (!m_CmdInfo.OptionExists(eNoExtLocate)) {
+    if (SessionRefused(fTrusted, strUntrusted, uid)) {
+        fJob = false;
+    } else if (!m_CmdInfo.OptionExists(eNoExtLocate)) {
         if (m_JobCmdInfo.OptionExists(ePwc))
             m_JobCmdInfo.DecodePassword();
         if (m_JobCmdInfo.OptionExists(eNvramUpdate)) {

@@ -62,6 +62,9 @@ int MscTemporaryFolderMake(const char* pszDir, const char* pszPrefix, CString& o
 // System
 int MscShutdown(int nDelayMinutes, const char* pszMessage);
 int MscNodeNameGet(CString& out);
+// Whether the user belongs to the group, as its primary or a further group;
+// false for an empty or unknown group or an unknown user.
+bool MscUserInGroup(unsigned uUid, const char* pszGroup);
 
 // Text
 // A null text read as "".
