@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "frontend/frontend_error.h"
+#include "frontend/kernel_trust.h"
 #include "frontend/lock_file.h"
 #include "frontend/process_liveness.h"
 #include "frontend/signal_guard.h"
@@ -69,11 +70,12 @@ bool EndedForLackOfModule(int nStatus) {
 }  // namespace
 
 std::unique_ptr<CKrnl2Inter> CKernelLocator::Attach() {
-    CLockFile lock(CLockFile::kPath);
+    CLockFile lock(CLockFile::PathForUs().c_str());
     if (InitFifoHoldsAccessBytes(100)) {
         auto pInter = std::make_unique<CKrnl2Inter>();
         if (pInter->Open(IF_FORCE_CLIENT) && Alive(pInter->ServerPid())) {
             QM_TRACE_INTERNAL(3, "", "running kernel found: pid=%d", pInter->ServerPid());
+            TrustEnsure(*pInter);
             if (KindFits(*pInter))
                 return pInter;
             // It would take the job and do nothing with it.
@@ -97,8 +99,10 @@ std::unique_ptr<CKrnl2Inter> CKernelLocator::Attach() {
         // the announcement of the one just started counts.
         if (InitFifoHoldsAccessBytes(1)) {
             auto pInter = std::make_unique<CKrnl2Inter>();
-            if (pInter->Open(IF_FORCE_CLIENT) && pInter->ServerPid() == pid)
+            if (pInter->Open(IF_FORCE_CLIENT) && pInter->ServerPid() == pid) {
+                TrustEnsure(*pInter);
                 return pInter;
+            }
         }
         if (Clock::now() >= deadline)
             throw CFrontendError(eExitKernel, "the kernel (process " + std::to_string(pid) +
@@ -123,6 +127,12 @@ SKernelStatus CKernelLocator::AnnouncementWait(const CKrnl2Inter& inter, int nSe
         CSignalGuard::ThrowIfInterrupted();
         std::this_thread::sleep_for(kLook);
     }
+}
+
+void CKernelLocator::TrustEnsure(const CKrnl2Inter& inter) {
+    const std::string csWhy = KernelDistrust(inter.InfoId(), CKrnl2Inter::s_RequestFifoName, inter.ServerPid());
+    if (!csWhy.empty())
+        throw CFrontendError(eExitKernel, csWhy);
 }
 
 bool CKernelLocator::Alive(pid_t pid) {

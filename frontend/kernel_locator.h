@@ -37,6 +37,9 @@ private:
     // Whether a running kernel is of the kind this front-end needs; false also
     // when it ended while we looked.
     bool KindFits(const CKrnl2Inter& inter);
+    // Throws (exit code 3) unless the kernel's block, request FIFO and process
+    // belong to root or to us: no job or password goes to anyone else.
+    static void TrustEnsure(const CKrnl2Inter& inter);
     // Waits for a kernel of the other kind to end; throws when it does not in time.
     void WaitGone(pid_t pid);
     std::string KernelBinary() const;

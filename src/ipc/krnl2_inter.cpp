@@ -187,6 +187,13 @@ bool CKrnl2Inter::RequestFifo2Prepare() {
         fRet = m_RequestFifo.Open(O_NONBLOCK | O_WRONLY) == 0;
         if (!fRet)
             QM_TRACE_INTERNAL(1, "", "fifo could not be openend");
+        // A job goes only into a kernel's FIFO: root's, or our own user's.
+        struct stat st {};
+        if (fRet && (fstat(m_RequestFifo.FileGet(), &st) != 0 || (st.st_uid != 0 && st.st_uid != geteuid()))) {
+            QM_TRACE_INTERNAL(1, "refused", "request FIFO belongs to uid %u", static_cast<unsigned>(st.st_uid));
+            m_RequestFifo.Close();
+            fRet = false;
+        }
     } else {
         QM_TRACE_INTERNAL(1, "", "fatal error");
     }

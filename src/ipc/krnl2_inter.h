@@ -87,6 +87,8 @@ public:
     static const char* Type2Str(int32_t eState);
     E_IF_TYPE Type() const { return m_Connect.Type(); }
     int32_t ServerPid() const { return m_Connect.ServerPid(); }
+    // System V identifier of the announcement block.
+    int32_t InfoId() const { return m_Connect.BlockId(); }
     const char* ResponseFifoName() const { return m_ResponseFifo.PathGet(); }
     BROADCASTINFO* Info() const { return m_pInfo; }
     // The server's view of the block; null on a client, which attaches it read-only.

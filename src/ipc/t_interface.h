@@ -51,6 +51,7 @@ public:
     E_IF_TYPE Type() const { return m_eType; }
     // The server's process id as announced (a client's view), or our own on a server.
     int32_t ServerPid() const { return m_access.pidServer; }
+    int32_t BlockId() const { return m_access.idMem; }
     const char* IfType2Str() const { return ::IfType2Str(m_eType); }
 
 private:

@@ -38,6 +38,8 @@ wait_kernel_gone 12 "before the server-start case"
 mkfifo "${RESPONSE_FIFO_BASE}_99999.sync"
 "$QM_KRNL" -sv >/dev/null 2>&1 &
 kpid=$!
+# Announced first: a front-end arriving earlier would start a kernel of its own.
+until [[ -p $REQUEST_FIFO ]]; do sleep 0.02; done
 run_fe --status
 expect_eq "$RC" 0 "server announced"
 [[ ! -e ${RESPONSE_FIFO_BASE}_99999.sync ]] || fail "stale response FIFO survived a server start"
