@@ -71,9 +71,10 @@ bool EndedForLackOfModule(int nStatus) {
 
 std::unique_ptr<CKrnl2Inter> CKernelLocator::Attach() {
     CLockFile lock(CLockFile::PathForUs().c_str());
+    const auto accept = [this](int32_t pidServer, int32_t idMem) { return TrustedAnnouncement(pidServer, idMem); };
     if (InitFifoHoldsAccessBytes(100)) {
         auto pInter = std::make_unique<CKrnl2Inter>();
-        if (pInter->Open(IF_FORCE_CLIENT) && Alive(pInter->ServerPid())) {
+        if (pInter->Open(IF_FORCE_CLIENT, accept) && Alive(pInter->ServerPid())) {
             QM_TRACE_INTERNAL(3, "", "running kernel found: pid=%d", pInter->ServerPid());
             TrustEnsure(*pInter);
             if (KindFits(*pInter))
@@ -83,6 +84,9 @@ std::unique_ptr<CKrnl2Inter> CKernelLocator::Attach() {
         }
         QM_TRACE_INTERNAL(2, "", "init FIFO holds access bytes, but no live kernel behind them");
     }
+    // Another user's kernel holds the names: no job goes to it, and none is started beside it.
+    if (!m_csDistrust.empty())
+        throw CFrontendError(eExitKernel, m_csDistrust);
     CSignalGuard::ThrowIfInterrupted();
 
     const pid_t pid = Spawn();
@@ -94,18 +98,19 @@ std::unique_ptr<CKrnl2Inter> CKernelLocator::Attach() {
         if (ended != m_Ended.end() && EndedForLackOfModule(ended->second))
             throw CFrontendError(eExitKernelState, "no board module supports this machine");
         if (ended != m_Ended.end())
-            throw CFrontendError(eExitKernel, "the kernel could not be started: " + WaitStatusText(ended->second));
+            throw CFrontendError(eExitKernel,
+                                 Distrusted() + "the kernel could not be started: " + WaitStatusText(ended->second));
         // The bytes may still be those of a kernel that is going away; only
         // the announcement of the one just started counts.
         if (InitFifoHoldsAccessBytes(1)) {
             auto pInter = std::make_unique<CKrnl2Inter>();
-            if (pInter->Open(IF_FORCE_CLIENT) && pInter->ServerPid() == pid) {
+            if (pInter->Open(IF_FORCE_CLIENT, accept) && pInter->ServerPid() == pid) {
                 TrustEnsure(*pInter);
                 return pInter;
             }
         }
         if (Clock::now() >= deadline)
-            throw CFrontendError(eExitKernel, "the kernel (process " + std::to_string(pid) +
+            throw CFrontendError(eExitKernel, Distrusted() + "the kernel (process " + std::to_string(pid) +
                                                   ") did not announce itself within " +
                                                   std::to_string(kStartSeconds) + " s");
         std::this_thread::sleep_for(kLook);
@@ -128,6 +133,15 @@ SKernelStatus CKernelLocator::AnnouncementWait(const CKrnl2Inter& inter, int nSe
         std::this_thread::sleep_for(kLook);
     }
 }
+
+bool CKernelLocator::TrustedAnnouncement(int32_t pidServer, int32_t idMem) {
+    const std::string csWhy = KernelDistrust(idMem, CKrnl2Inter::s_RequestFifoName, pidServer);
+    if (!csWhy.empty())
+        m_csDistrust = csWhy;
+    return csWhy.empty();
+}
+
+std::string CKernelLocator::Distrusted() const { return m_csDistrust.empty() ? "" : m_csDistrust + "; "; }
 
 void CKernelLocator::TrustEnsure(const CKrnl2Inter& inter) {
     const std::string csWhy = KernelDistrust(inter.InfoId(), CKrnl2Inter::s_RequestFifoName, inter.ServerPid());

@@ -40,6 +40,11 @@ private:
     // Throws (exit code 3) unless the kernel's block, request FIFO and process
     // belong to root or to us: no job or password goes to anyone else.
     static void TrustEnsure(const CKrnl2Inter& inter);
+    // For the announcements in the initialisation FIFO: another user's are skipped,
+    // and why is kept for the error should no kernel be found.
+    bool TrustedAnnouncement(int32_t pidServer, int32_t idMem);
+    // "why; " for the last announcement skipped, else "".
+    std::string Distrusted() const;
     // Waits for a kernel of the other kind to end; throws when it does not in time.
     void WaitGone(pid_t pid);
     std::string KernelBinary() const;
@@ -51,4 +56,5 @@ private:
     bool m_fNoBoard = false;
     std::vector<pid_t> m_Children;  // started by us and not yet reaped
     std::map<pid_t, int> m_Ended;  // wait status of reaped children, -1 when unknown
+    std::string m_csDistrust;
 };

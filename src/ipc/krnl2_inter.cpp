@@ -83,10 +83,10 @@ CKrnl2Inter::~CKrnl2Inter() {
     m_pSessionCtrl = nullptr;
 }
 
-bool CKrnl2Inter::Open(E_IF_TYPE eIfType) {
+bool CKrnl2Inter::Open(E_IF_TYPE eIfType, const CTInterface<BROADCASTINFO>::Accept& accept) {
     QM_TRACE_ENTER(3, "eIfType=%s", IfType2Str(eIfType));
     bool fRet = false;
-    if (!m_Connect.Open(s_FifoName, eIfType)) {
+    if (!m_Connect.Open(s_FifoName, eIfType, accept)) {
         QM_TRACE_INTERNAL(1, "m_Connect.Open() failed", "name='%s', type=%s", s_FifoName, IfType2Str(eIfType));
     } else {
         m_pInfo = m_Connect.ptr();

@@ -56,7 +56,8 @@ public:
     CKrnl2Inter(const CKrnl2Inter&) = delete;
     CKrnl2Inter& operator=(const CKrnl2Inter&) = delete;
 
-    bool Open(E_IF_TYPE eIfType);
+    // A client may judge the announcements it finds (see CTInterface::Open).
+    bool Open(E_IF_TYPE eIfType, const CTInterface<BROADCASTINFO>::Accept& accept = nullptr);
     void Kill();
     void ResponseFifoKickOffZombies();
     bool RequestFifo2Prepare();

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 
 #include "ipc/ipc_fifo.h"
@@ -41,7 +42,10 @@ public:
     CTInterface(const CTInterface&) = delete;
     CTInterface& operator=(const CTInterface&) = delete;
 
-    bool Open(const char* szInitFifo, E_IF_TYPE eIfType);
+    // A client may judge the access records it reads: one refused is dropped from
+    // the FIFO (not written back) and the next is read.
+    using Accept = std::function<bool(int32_t pidServer, int32_t idMem)>;
+    bool Open(const char* szInitFifo, E_IF_TYPE eIfType, const Accept& accept = nullptr);
     // Removes the initialisation FIFO (or the node at path).
     void Kill(const char* pszPath = nullptr);
     // The server writes its access information once more (state final or ready).
@@ -55,7 +59,7 @@ public:
     const char* IfType2Str() const { return ::IfType2Str(m_eType); }
 
 private:
-    bool OpenAsClient();
+    bool OpenAsClient(const Accept& accept);
 
     E_IF_TYPE m_eType = IF_NOT_AVAILABLE;
     ACCESSINFO m_access{};
@@ -64,7 +68,7 @@ private:
 };
 
 template <typename T>
-bool CTInterface<T>::Open(const char* szInitFifo, E_IF_TYPE eIfType) {
+bool CTInterface<T>::Open(const char* szInitFifo, E_IF_TYPE eIfType, const Accept& accept) {
     QM_TRACE_ENTER(3, "szInitFifo='%s', eIfType=%s", szInitFifo, ::IfType2Str(eIfType));
     m_pMem.reset();
     m_eType = IF_NOT_AVAILABLE;
@@ -89,28 +93,38 @@ bool CTInterface<T>::Open(const char* szInitFifo, E_IF_TYPE eIfType) {
                 fRet = true;
             }
         } else if (nErr == EEXIST && eIfType == IF_FREE) {
-            fRet = OpenAsClient();
+            fRet = OpenAsClient(accept);
         } else if (nErr != EEXIST) {
             QM_TRACE_INTERNAL(1, "", "unknown error <%d> during creating/opening fifo '%s': %s", nErr,
                               m_InitFifo.PathGet(), strerror(nErr));
         }
     } else if (eIfType == IF_FORCE_CLIENT) {
-        fRet = OpenAsClient();
+        fRet = OpenAsClient(accept);
     }
     QM_TRACE_LEAVE(3, "ret=%s, type=%s", QmBool2Str(fRet), IfType2Str());
     return fRet;
 }
 
 template <typename T>
-bool CTInterface<T>::OpenAsClient() {
+bool CTInterface<T>::OpenAsClient(const Accept& accept) {
     if (m_InitFifo.Open(O_NONBLOCK | O_RDWR) != 0) {
         QM_TRACE_INTERNAL(1, "", "fifo could not be opened");
         return false;
     }
-    if (m_InitFifo.Read(&m_access, sizeof m_access, 100) != sizeof m_access) {
-        QM_TRACE_INTERNAL(1, "", "m_InitFifo.Read returned zero");
-        m_InitFifo.Close();
-        return false;
+    // Anyone may write into the FIFO: records the caller refuses are dropped, a
+    // bounded number of them, so planted ones cannot keep a client from the server's.
+    constexpr int kMaxRecords = 16;
+    for (int nRecord = 0;; ++nRecord) {
+        // Further records are there at once or not at all.
+        const int nWait = nRecord == 0 ? 100 : 1;
+        if (nRecord == kMaxRecords || m_InitFifo.Read(&m_access, sizeof m_access, nWait) != sizeof m_access) {
+            QM_TRACE_INTERNAL(1, "", "no acceptable access record in the FIFO");
+            m_InitFifo.Close();
+            return false;
+        }
+        if (!accept || accept(m_access.pidServer, m_access.idMem))
+            break;
+        QM_TRACE_INTERNAL(1, "dropped", "access record pid=%d, id=%d", m_access.pidServer, m_access.idMem);
     }
     QM_TRACE_INTERNAL(4, "", "PID server = %d, shared mem id = %d", m_access.pidServer, m_access.idMem);
     QM_TRACE_INTERNAL(4, "", "writing access information");

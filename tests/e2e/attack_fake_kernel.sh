@@ -37,3 +37,21 @@ expect_eq "$(stat -c '%U %a' /run/quillmark)" "root 755" "root's lock folder"
 expect_eq "$(stat -c '%U %a' /run/quillmark/quillmark.lock)" "root 600" "root's lock"
 kill "$holder"
 pass "a lock held by another user delays nothing"
+
+# Forged announcements in the initialisation FIFO, beside a root kernel's: they
+# are dropped, and root's front-ends reach the real kernel.
+wait_kernel_gone 12 "the earlier kernels ended"
+run_fe --status
+expect_eq "$RC" 0 "a root kernel"
+kpid=$(kernel_pid)
+init_fifo=/tmp/F85FBA5E_12E3_4EC9_B0AA_B84E5A3CA632.sync
+forged=$(le32 "$kpid")$(le32 424242)$(le32 "$kpid")$(le32 0)
+nobody sh -c "printf '$forged' >'$init_fifo'" || fail "the forged announcements"
+for n in 1 2 3; do
+    run_fe --status
+    expect_eq "$RC" 0 "root's front-end $n beside forged announcements"
+    expect_eq "$(pgrep -x qmkrnl2 | tr '\n' ' ')" "$kpid " "front-end $n reached the running kernel"
+done
+run_fe -ast
+expect_eq "$RC" 0 "a job beside forged announcements"
+pass "forged announcements are dropped"
