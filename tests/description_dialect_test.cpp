@@ -14,6 +14,7 @@
 
 #include "bupinfo/bup_info.h"
 #include "qmxsim/bup_document.h"
+#include "xml_dump.h"
 
 namespace {
 
@@ -27,36 +28,6 @@ struct Document {
 };
 
 void PrintTo(const Document& d, std::ostream* os) { *os << d.name; }
-
-// Names, attributes, texts and children of a whole tree, in one line.
-std::string Dump(const CXmlNode& node) {
-    CString cs;
-    node.NameGet(cs);
-    std::string out = cs.str() + "{";
-    CXmlNode::AttributeMap attributes;
-    node.AttributesGet(attributes);
-    for (const auto& [key, value] : attributes)
-        out += key.str() + "=" + value.str() + ";";
-    node.ContentGet(cs);
-    out += "}(" + cs.str() + ")[";
-    for (const CXmlNode& child : node.ChildrenGet())
-        out += Dump(child);
-    return out + "]";
-}
-
-std::string Dump(const XmlElement& e) {
-    std::string out = e.name + "{";
-    // In the kernel's order, repeated names left in.
-    auto attributes = e.attributes;
-    std::stable_sort(attributes.begin(), attributes.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& [key, value] : attributes)
-        out += key + "=" + value + ";";
-    out += "}(" + e.text + ")[";
-    for (const XmlElement& child : e.children)
-        out += Dump(child);
-    return out + "]";
-}
 
 // Every text the kernel finds at bupinfo2\token, index 0 on.
 std::vector<std::string> KernelTexts(const CBupInfo& info, const std::string& token) {
@@ -105,7 +76,7 @@ TEST_P(DescriptionDialect, BothReadersTakeAndReadAlike) {
     ASSERT_EQ(r.module_takes, r.kernel_takes) << r.why;
     if (!r.kernel_takes)
         return;
-    EXPECT_EQ(Dump(r.root), Dump(r.info.RootGet()));
+    EXPECT_EQ(XmlDump(r.root), XmlDump(r.info.RootGet()));
     for (const char* token : {"packtype", "board", "biosversion", "builddate", "Parameter\\SkipBiosCompare"})
         EXPECT_EQ(ModuleTexts(r.root, token), KernelTexts(r.info, token)) << token;
 }
@@ -221,7 +192,7 @@ TEST(DescriptionDialectMutations, BothReadersTakeAndReadAlike) {
         const Reading r(text);
         ASSERT_EQ(r.module_takes, r.kernel_takes) << testing::PrintToString(text);
         if (r.kernel_takes) {
-            ASSERT_EQ(Dump(r.root), Dump(r.info.RootGet())) << testing::PrintToString(text);
+            ASSERT_EQ(XmlDump(r.root), XmlDump(r.info.RootGet())) << testing::PrintToString(text);
         }
     }
 }
