@@ -7,6 +7,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -93,18 +94,20 @@ bool CBupArchive::FileFind(const char* pcsFileSpec, std::vector<CString>& list, 
     return fRet;
 }
 
-bool CBupArchive::FileGet(const char* pcsFile, const char* pcsDirDestin) const {
-    QM_TRACE_ENTER(3, "pcsFile='%s', pcsDirDestin='%s'", MscOrEmpty(pcsFile), MscOrEmpty(pcsDirDestin));
+bool CBupArchive::Extract(const std::vector<const char*>& patterns, const char* pcsDirDestin) const {
     CZipReader reader;
     // An archive that is simply not there extracts nothing, as before.
     bool fRet = Open(reader) || m_strRefusal.empty();
     std::vector<size_t> wanted;
     uint64_t ullNeeded = 0;
-    for (size_t i = 0; i < reader.Members().size(); ++i)
-        if (Matches(pcsFile, reader.Members()[i].strName, false)) {
-            wanted.push_back(i);
-            ullNeeded += reader.Members()[i].ullSize;
-        }
+    // In the patterns' order, each member once, as one extraction per pattern would leave them.
+    for (const char* pszPattern : patterns)
+        for (size_t i = 0; i < reader.Members().size(); ++i)
+            if (Matches(pszPattern, reader.Members()[i].strName, false) &&
+                std::find(wanted.begin(), wanted.end(), i) == wanted.end()) {
+                wanted.push_back(i);
+                ullNeeded += reader.Members()[i].ullSize;
+            }
     if (fRet && !wanted.empty()) {
         const int dirfd = FolderOpen(pcsDirDestin);
         struct statvfs fs {};
@@ -128,18 +131,23 @@ bool CBupArchive::FileGet(const char* pcsFile, const char* pcsDirDestin) const {
     }
     if (!fRet)
         QM_TRACE_INTERNAL(1, "", "'%s': %s", m_csBupFile.c_str(), m_strRefusal.c_str());
+    return fRet;
+}
+
+bool CBupArchive::FileGet(const char* pcsFile, const char* pcsDirDestin) const {
+    QM_TRACE_ENTER(3, "pcsFile='%s', pcsDirDestin='%s'", MscOrEmpty(pcsFile), MscOrEmpty(pcsDirDestin));
+    const bool fRet = Extract({pcsFile}, pcsDirDestin);
     QM_TRACE_LEAVE(3, "ret=%s", QmBool2Str(fRet));
     return fRet;
 }
 
 bool CBupArchive::FileGet(const std::vector<CString>& files, const char* pcsDirDestin) const {
     QM_TRACE_ENTER(3, "pcsDirDestin='%s'", MscOrEmpty(pcsDirDestin));
-    bool fRet = true;
+    // One opening and one judgement for all of them; an empty list extracts nothing.
+    std::vector<const char*> patterns;
     for (const CString& csFile : files)
-        if (!FileGet(csFile, pcsDirDestin)) {
-            fRet = false;
-            break;
-        }
+        patterns.push_back(csFile.c_str());
+    const bool fRet = patterns.empty() || Extract(patterns, pcsDirDestin);
     QM_TRACE_LEAVE(3, "ret=%s", QmBool2Str(fRet));
     return fRet;
 }

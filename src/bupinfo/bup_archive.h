@@ -60,6 +60,8 @@ public:
 
 private:
     bool Open(CZipReader& reader) const;
+    // The members matching any of the patterns, from one opening of the archive.
+    bool Extract(const std::vector<const char*>& patterns, const char* pcsDirDestin) const;
 
     CString m_csBupFile;
     mutable std::string m_strRefusal;

@@ -6,7 +6,6 @@ source "$(dirname "$0")/lib.sh"
 fe_setup
 mkdir -p "$SIM/config"
 head -c 50000 /dev/urandom >"$SIM/config/setup_settings.bin"
-nobody() { bash "$(dirname "$0")/as_nobody.sh" "$@"; }
 
 no_leftovers() {  # dir what
     compgen -G "$1/.qmarc*" >/dev/null && fail "$2: a build folder was left in $1"
@@ -73,8 +72,7 @@ mount -t tmpfs -o size=256k qm-tiny /tmp/tiny || fail "cannot mount a small tmpf
 cd /tmp/pkgs
 make_pkg big.bup --bios 1.05
 unzip -p big.bup BupInfo2.xml >desc.xml
-python3 -I -S "$QM_SOURCE_DIR/tests/craft_zip.py" big.bup BupInfo2.xml "$(cat desc.xml)" 0 0 1 \
-    bios.bin 0123456789abcdefghijklmnopqrstuvwxyz 0 0 30000 || fail "craft_zip"
+craft_zip big.bup BupInfo2.xml "$(cat desc.xml)" 0 0 1 bios.bin 0123456789abcdefghijklmnopqrstuvwxyz 0 0 30000
 RC=0
 TMPDIR=/tmp/tiny TEMP= TMP= "$QM_FE" -at -o big.bup -ov >"$OUT" 2>"$ERR" </dev/null || RC=$?
 expect_eq "$RC" 1 "an update whose image does not fit the temporary directory"

@@ -4,14 +4,13 @@
 # lock delays nothing.
 source "$(dirname "$0")/lib.sh"
 fe_setup
-nobody() { bash "$(dirname "$0")/as_nobody.sh" "$@"; }
 nobody true || exit 77
 cd "$WORK"
 make_pkg new.bup --bios 1.05
 
 # The user's kernel: the real program, run as the user, announced first.
 nobody "$QM_KRNL" --server >/dev/null 2>&1 &
-until [[ -p $REQUEST_FIFO ]]; do sleep 0.02; done
+wait_request_fifo 10 "the kernel started here"
 fake=$(kernel_pid)
 [[ -n $fake ]] || fail "the user's kernel did not start"
 run_fe -at -o new.bup -ov -pwd s3cret

@@ -5,7 +5,6 @@
 source "$(dirname "$0")/lib.sh"
 fe_setup
 cd "$WORK"
-craft() { python3 -I -S "$QM_SOURCE_DIR/tests/craft_zip.py" "$@" || fail "craft_zip $*"; }
 
 # A description the simulated board accepts, naming bios.bin as its image.
 make_pkg good.bup --bios 1.05
@@ -25,18 +24,18 @@ refused() {  # package rule-text what
     expect_eq "$(flash_sum)" "$flash" "$3: the flash image"
 }
 
-craft climb.bup BupInfo2.xml "$desc" 0 0 1 bios.bin image 0 0 1 ../../../tmp/climbed x 0 0 1
+craft_zip climb.bup BupInfo2.xml "$desc" 0 0 1 bios.bin image 0 0 1 ../../../tmp/climbed x 0 0 1
 refused climb.bup "member '../../../tmp/climbed' refused: its name has a '..' component" "a member climbing out"
 [[ ! -e /tmp/climbed ]] || fail "the climbing member was written"
 pass "'..' member"
 
-craft absolute.bup BupInfo2.xml "$desc" 0 0 1 bios.bin image 0 0 1 /tmp/absolute x 0 0 1
+craft_zip absolute.bup BupInfo2.xml "$desc" 0 0 1 bios.bin image 0 0 1 /tmp/absolute x 0 0 1
 refused absolute.bup "member '/tmp/absolute' refused: its name is absolute" "an absolute member"
 [[ ! -e /tmp/absolute ]] || fail "the absolute member was written"
 pass "absolute member"
 
 # The image a link to root's file: flashed, it would put the secret into the board.
-craft link.bup BupInfo2.xml "$desc" 0 0 1 bios.bin /tmp/secret 0o120777 0 1
+craft_zip link.bup BupInfo2.xml "$desc" 0 0 1 bios.bin /tmp/secret 0o120777 0 1
 refused link.bup "member 'bios.bin' refused: it is a symbolic link" "a link as the image"
 grep -rqs "root's secret" "$SIM" && fail "the secret reached the board"
 pass "link member"
@@ -50,18 +49,14 @@ refused_peak() {  # refused arguments
 p = subprocess.Popen(sys.argv[2:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 open(sys.argv[1], "w").write(str(os.wait4(p.pid, 0)[2].ru_maxrss))' /tmp/peak-rss "$QM_KRNL" --server &
     local waiter=$!
-    local end=$((SECONDS + 10))
-    until [[ -p $REQUEST_FIFO ]]; do
-        ((SECONDS < end)) || fail "$3: the kernel never opened its request FIFO"
-        sleep 0.02
-    done
+    wait_request_fifo 10 "$3"
     refused "$@"
     wait "$waiter"
     PEAK=$(cat /tmp/peak-rss)
 }
 
 # 1 GiB of zeros in about 1 MiB, beside a small refused package for comparison.
-craft bomb.bup BupInfo2.xml "$desc" 0 0 1 bios.bin 0 0 0 $((1 << 30))
+craft_zip bomb.bup BupInfo2.xml "$desc" 0 0 1 bios.bin 0 0 0 $((1 << 30))
 (( $(stat -c %s bomb.bup) < 4 << 20 )) || fail "the bomb is not small"
 refused_peak climb.bup "member '../../../tmp/climbed' refused" "a small refused package"
 base=$PEAK
@@ -77,7 +72,7 @@ pass "zip bomb refused: /tmp grew by $((df_after - df_before)) KiB, kernel peak 
 
 # Under the size cap but far over the ratio: 200 MB of zeros.
 install_profile "[Limits]\nMaxMemberMB=512\n"
-craft ratio.bup BupInfo2.xml "$desc" 0 0 1 bios.bin 0 0 0 $((200 << 20))
+craft_zip ratio.bup BupInfo2.xml "$desc" 0 0 1 bios.bin 0 0 0 $((200 << 20))
 refused ratio.bup "member 'bios.bin' refused: it expands to 209715200 bytes from" "a compression ratio over the limit"
 pass "ratio"
 

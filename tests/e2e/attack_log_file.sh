@@ -3,7 +3,6 @@
 # kernel writes through none of them and is held up by none.
 source "$(dirname "$0")/lib.sh"
 fe_setup
-nobody() { bash "$(dirname "$0")/as_nobody.sh" "$@"; }
 nobody true || exit 77
 
 shared=/tmp/shared

@@ -3,7 +3,6 @@
 # the session's control block is no longer one anybody can attach.
 source "$(dirname "$0")/lib.sh"
 fe_setup
-nobody() { bash "$(dirname "$0")/as_nobody.sh" "$@"; }
 nobody true || exit 77
 cd "$WORK"
 make_pkg new.bup --bios 1.05

@@ -9,7 +9,6 @@ tmp=/tmp
 for var in TEMP TMP TMPDIR; do
     [[ -n ${!var:-} && -d ${!var} ]] && { tmp=${!var}; break; }
 done
-nobody() { bash "$(dirname "$0")/as_nobody.sh" "$@"; }
 nobody true || exit 77
 for name in qmxsim000000 qmxsim000001; do
     nobody mkdir "$tmp/$name"

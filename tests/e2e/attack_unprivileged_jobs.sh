@@ -6,7 +6,6 @@
 # write to ends the session before any job.
 source "$(dirname "$0")/lib.sh"
 fe_setup
-nobody() { bash "$(dirname "$0")/as_nobody.sh" "$@"; }
 nobody true || exit 77
 mkdir -p "$SIM/config"
 head -c 3000 /dev/urandom >"$SIM/config/setup_settings.bin"
@@ -43,7 +42,7 @@ pass "update, restore and backup refused"
 
 wait_kernel_gone 12 "the last kernel ended"
 "$QM_KRNL" --server --noextlocate >/dev/null 2>&1 &
-until [[ -p $REQUEST_FIFO ]]; do sleep 0.02; done
+wait_request_fifo 10 "the kernel started here"
 RC=0
 nobody "$QM_FE" --make -o combined.bup -binp new.bup -cinp saved.nvux >"$OUT" 2>"$ERR" </dev/null || RC=$?
 expect_eq "$RC" 1 "the make command as uid 65534"

@@ -39,7 +39,7 @@ mkfifo "${RESPONSE_FIFO_BASE}_99999.sync"
 "$QM_KRNL" -sv >/dev/null 2>&1 &
 kpid=$!
 # Announced first: a front-end arriving earlier would start a kernel of its own.
-until [[ -p $REQUEST_FIFO ]]; do sleep 0.02; done
+wait_request_fifo 10 "the kernel started here"
 run_fe --status
 expect_eq "$RC" 0 "server announced"
 [[ ! -e ${RESPONSE_FIFO_BASE}_99999.sync ]] || fail "stale response FIFO survived a server start"

@@ -90,6 +90,20 @@ wait_for_text() {  # file text seconds what
     done
 }
 
+# Runs a command as the local user 65534 (as_nobody.sh: exit 77 where the
+# sandbox has no such user, so "nobody true || exit 77" skips a case).
+nobody() { bash "$QM_SOURCE_DIR/tests/e2e/as_nobody.sh" "$@"; }
+
+# Waits until a kernel started by the case has made its request FIFO, so a
+# front-end arriving next finds it announced.
+wait_request_fifo() {  # seconds what
+    local end=$((SECONDS + $1))
+    until [[ -p $REQUEST_FIFO ]]; do
+        ((SECONDS < end)) || fail "$2: the kernel never opened its request FIFO"
+        sleep 0.02
+    done
+}
+
 # Pid of the running kernel, empty when none.
 kernel_pid() { pgrep -x qmkrnl2 | head -1; }
 
@@ -128,6 +142,11 @@ SIM="$QM_PREFIX/sim"
 # An update package made by the simulated board's own tool.
 make_pkg() {  # out [make-package options]
     "$QM_SOURCE_DIR/modules/qmxsim/make-package" "$@" || fail "make-package $*"
+}
+
+# A zip written member by member as a hostile producer could (tests/craft_zip.py).
+craft_zip() {  # out [name content mode encrypted repeat]...
+    python3 -I -S "$QM_SOURCE_DIR/tests/craft_zip.py" "$@" || fail "craft_zip $1"
 }
 
 # One value of the board's board.json.
