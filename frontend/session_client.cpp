@@ -42,8 +42,12 @@ std::unique_ptr<CKrnl2Inter> CSessionClient::AnnouncedKernel() {
 int CSessionClient::Job(const std::string& csCmdLine) {
     for (int nRestarts = 0;; ++nRestarts) {
         std::unique_ptr<CKrnl2Inter> pInter = AnnouncedKernel();
-        if (Request(*pInter, csCmdLine) == eAccepted)
+        if (Request(*pInter, csCmdLine) == eAccepted) {
+            // Held open only while asking: the kernel takes a writer of the FIFO
+            // as a sign that the process named in a request is asking.
+            pInter->RequestFifo2Cleanup();
             return Session(*pInter, csCmdLine);
+        }
         QM_TRACE_INTERNAL(2, "", "kernel pid=%d ended before accepting the job", pInter->ServerPid());
         pInter->ResponseFifo2Cleanup();
         pInter->RequestFifo2Cleanup();

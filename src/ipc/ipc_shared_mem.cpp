@@ -51,6 +51,11 @@ bool CIpcSharedMem::Open(int idMem, int flag) {
     return true;
 }
 
+bool CIpcSharedMem::AttachedBy(pid_t pid) const {
+    shmid_ds ds {};
+    return m_idMem >= 0 && shmctl(m_idMem, IPC_STAT, &ds) == 0 && ds.shm_lpid == pid && ds.shm_nattch >= 2;
+}
+
 bool CIpcSharedMem::OwnerSet(uid_t uid, int iMode) {
     shmid_ds ds {};
     if (m_idMem < 0 || shmctl(m_idMem, IPC_STAT, &ds) != 0)

@@ -21,6 +21,9 @@ public:
     // so it goes away with the last process that detaches or ends.
     bool Open(int idMem, int flag);
     void Close();
+    // True when process pid was the last to attach the segment and is still on it
+    // beside us: the system's own record, which no client can forge.
+    bool AttachedBy(pid_t pid) const;
 
     void* PtrGet() const { return m_pMem; }
     int HandleGet() const { return m_idMem; }

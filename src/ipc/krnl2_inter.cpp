@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <thread>
 
+#include "ipc/process_fds.h"
 #include "support/msc.h"
 #include "support/opus_trace.h"
 #include "support/win_error.h"
@@ -141,6 +143,55 @@ bool CKrnl2Inter::ResponseFifoOwnerGet(uid_t& uid, std::string& strWhy) const {
     return true;
 }
 
+bool CKrnl2Inter::RequestOriginCheck(std::string& strWhy) const {
+    const pid_t pid = m_jobdata.m_pidClient;
+    const std::string strWho = "process " + std::to_string(static_cast<long>(pid));
+    struct stat st {};
+    uid_t uid = 0;
+    if (pid <= 0 || !ProcessEuidGet(pid, uid)) {
+        strWhy = "there is no " + strWho;
+        return false;
+    }
+    if (!m_ResponseFifo.CheckOpen() || fstat(m_ResponseFifo.FileGet(), &st) != 0 || st.st_uid != uid) {
+        strWhy = strWho + " runs as uid " + std::to_string(uid) + ", its response FIFO belongs to another user";
+        return false;
+    }
+    if (!ProcessWritesTo(pid, m_RequestFifo.FileGet())) {
+        strWhy = strWho + " does not hold the request FIFO open for writing";
+        return false;
+    }
+    return true;
+}
+
+bool CKrnl2Inter::SessionTakenBy(pid_t pid, uint32_t ulTimeoutTenths) const {
+    return WaitFor([&] { return m_SessionCtrlMem.AttachedBy(pid); }, DeadlineTenths(ulTimeoutTenths));
+}
+
+bool CKrnl2Inter::RequestsWaitingFrom(pid_t pid, std::string& strWhy) {
+    // Enough for every front-end of a busy desktop; a flood beyond it proves nothing.
+    constexpr size_t kAheadMax = 256;
+    bool fNamed = false;
+    int nBytes = 0;
+    while (ioctl(m_RequestFifo.FileGet(), FIONREAD, &nBytes) == 0 && nBytes > 0) {
+        if (m_RequestsAhead.size() >= kAheadMax) {
+            strWhy = "more than " + std::to_string(kAheadMax) + " requests are waiting";
+            return true;
+        }
+        CJobData record;
+        if (record.FromFifo(m_RequestFifo, 1) != ERROR_SUCCESS)
+            continue;  // what the server would have skipped as well
+        if (record.m_eJobType == CDEdureMsg::eRequestAction && record.m_pidClient == pid) {
+            QM_TRACE_INTERNAL(1, "", "a second request names pid %d", static_cast<int>(pid));
+            fNamed = true;
+            continue;
+        }
+        m_RequestsAhead.push_back({record.m_eJobType, record.m_csCmdLine, record.m_pidClient});
+    }
+    if (fNamed)
+        strWhy = "another request names process " + std::to_string(static_cast<long>(pid));
+    return fNamed;
+}
+
 bool CKrnl2Inter::SessionCtrlAttach() {
     m_SessionCtrlMem.Close();
     m_pSessionCtrl = nullptr;
@@ -171,7 +222,8 @@ bool CKrnl2Inter::RequestFifo2Prepare() {
         QM_TRACE_INTERNAL(4, "KILL", "REQUEST=%s", s_RequestFifoName);
         m_Connect.Kill(s_RequestFifoName);
         m_RequestFifo = s_RequestFifoName;
-        const int nErr = m_RequestFifo.Create(0664);
+        // Others may write a request, never read one: requests carry passwords.
+        const int nErr = m_RequestFifo.Create(0600, 0622);
         if (nErr == 0) {
             QM_TRACE_INTERNAL(4, "", "request FIFO  was created");
             fRet = m_RequestFifo.Open(O_NONBLOCK | O_RDONLY) == 0;
@@ -256,6 +308,14 @@ uint32_t CKrnl2Inter::Connect(uint32_t ulTimeoutTenths) {
             QM_TRACE_INTERNAL(4, "", "I am not ready for accepting job");
             return ERROR_TIMEOUT;
         }
+        if (!m_RequestsAhead.empty()) {
+            const SRequestAhead& request = m_RequestsAhead.front();
+            m_jobdata.m_eJobType = request.eType;
+            m_jobdata.m_csCmdLine = request.csCmdLine;
+            m_jobdata.m_pidClient = request.pid;
+            m_RequestsAhead.pop_front();
+            return ERROR_SUCCESS;
+        }
         return m_jobdata.FromFifo(m_RequestFifo, 10);
     }
     if (Type() == IF_CLIENT) {
@@ -309,6 +369,9 @@ uint32_t CKrnl2Inter::ReceiveJob(uint32_t ulTimeoutSeconds) {
         QM_TRACE_INTERNAL(1, "", "ReceiveJob failed during timeout");
         return ERROR_TIMEOUT;
     }
+    // The session is taken by attaching its block: the kernel waits for that.
+    if (m_jobdata.m_eJobType == CDEdureMsg::eAccept && !SessionCtrlAttach())
+        QM_TRACE_INTERNAL(1, "", "accepted, but the session's block cannot be attached");
     QM_TRACE_INTERNAL(4, "", "succeeded after %u seconds",
                       static_cast<unsigned>(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count()));
     return ERROR_SUCCESS;

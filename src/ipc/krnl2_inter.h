@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <deque>
 #include <string>
 
 #include "ipc/ipc_fifo.h"
@@ -71,6 +72,17 @@ public:
     // Server: a fresh session-control block for the session's user alone (0600),
     // named in the announcement; one left from an earlier session is no longer used.
     bool SessionBegin(uid_t uid);
+    // Server: whether the request just read may have come from the process it
+    // names: that process holds the request FIFO open for writing and runs as the
+    // owner of its response FIFO. False, with the reason, otherwise.
+    bool RequestOriginCheck(std::string& strWhy) const;
+    // Server: waits up to the time-out until the named client has attached the
+    // session's block, which only the session's user and root can do.
+    bool SessionTakenBy(pid_t pid, uint32_t ulTimeoutTenths) const;
+    // Server: reads every record already waiting. True, with the reason, when one
+    // of them names pid as well, or too many wait to tell; the others are served
+    // next, in order.
+    bool RequestsWaitingFrom(pid_t pid, std::string& strWhy);
     uint32_t Connect(uint32_t ulTimeoutTenths);
     uint32_t SendJob(uint32_t ulTimeoutSeconds);
     uint32_t ReceiveJob(uint32_t ulTimeoutSeconds);
@@ -104,6 +116,14 @@ private:
     uint32_t CountMessage(uint32_t SESSIONCTRL::*counter);
     // Client: the session-control block the announcement names now.
     bool SessionCtrlAttach();
+
+    // Records read ahead while a session was being checked.
+    struct SRequestAhead {
+        E_DEDURE_MSG eType;
+        CString csCmdLine;
+        pid_t pid;
+    };
+    std::deque<SRequestAhead> m_RequestsAhead;
 
     CTInterface<BROADCASTINFO> m_Connect;
     BROADCASTINFO* m_pInfo = nullptr;

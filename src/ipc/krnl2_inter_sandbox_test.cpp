@@ -8,7 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "ipc/krnl2_inter.h"
@@ -66,6 +68,7 @@ TEST(SandboxKernelInterface, OneSessionFromRequestToJobDone) {
     uid_t uid = 4242;
     std::string why;
     ASSERT_TRUE(server.ResponseFifoOwnerGet(uid, why)) << why;
+    EXPECT_TRUE(server.RequestOriginCheck(why)) << why;
     EXPECT_EQ(uid, geteuid());
     // The session gets a block of its own, handed to the client's user; the
     // client counts there, not in the block the kernel started with.
@@ -80,6 +83,7 @@ TEST(SandboxKernelInterface, OneSessionFromRequestToJobDone) {
     server.Info()->pidClient = child;
     server.m_jobdata.m_eJobType = CDEdureMsg::eAccept;
     ASSERT_EQ(server.SendJob(5), ERROR_SUCCESS);
+    EXPECT_TRUE(server.SessionTakenBy(child, 50)) << "the client attaches on acceptance";
 
     server.CountMessageSent();
     server.m_sessiondata.TypeSet(CDEdureMsg::eJobDone);
@@ -169,5 +173,50 @@ TEST(SandboxKernelInterface, ResponseFifoOthersMayWriteIsNotTrusted) {
         close(reader);
         unlink(path.c_str());
     }
+    server.Kill();
+}
+
+namespace {
+// One request record as any writer may put it into the FIFO.
+std::string RequestRecord(const std::string& cmdline, int32_t pid) {
+    auto word = [](uint32_t u) { return std::string(reinterpret_cast<const char*>(&u), 4); };
+    const std::string text = cmdline + '\0';
+    const std::string payload = word(static_cast<uint32_t>(text.size())) + text + word(static_cast<uint32_t>(pid));
+    return word(CDEdureMsg::eRequestAction) + word(static_cast<uint32_t>(payload.size())) + payload;
+}
+}  // namespace
+
+// Records read while a session is checked are served afterwards, in order; one
+// naming the session's process again reveals that one of the two was forged.
+TEST(SandboxKernelInterface, RequestsReadAheadKeepTheirOrderAndRevealATwin) {
+    if (!InSandbox())
+        GTEST_SKIP() << "needs the test sandbox";
+    CKrnl2Inter server;
+    ASSERT_TRUE(server.Open(IF_FREE));
+    ASSERT_TRUE(server.RequestFifo2Prepare());
+    server.Info()->eKernelState = CKrnl2Inter::eQmKrnl2Ready;
+    struct stat st {};
+    ASSERT_EQ(stat(CKrnl2Inter::s_RequestFifoName, &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0622u) << "others may write a request but never read one";
+
+    const int fd = open(CKrnl2Inter::s_RequestFifoName, O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    std::string why;
+    EXPECT_FALSE(server.RequestsWaitingFrom(101, why)) << "nothing waits";
+    const std::string records = RequestRecord("-ast", 101) + RequestRecord("-i", 202) +
+                                RequestRecord("-at -o x.bup", 101) + RequestRecord("-h", 303);
+    ASSERT_EQ(write(fd, records.data(), records.size()), static_cast<ssize_t>(records.size()));
+
+    ASSERT_EQ(server.Connect(1), ERROR_SUCCESS);
+    EXPECT_EQ(server.m_jobdata.m_pidClient, 101);
+    EXPECT_TRUE(server.RequestsWaitingFrom(101, why));
+    EXPECT_EQ(why, "another request names process 101");
+    for (const auto& [pid, cmd] : {std::pair<int, const char*>{202, "-i"}, {303, "-h"}}) {
+        ASSERT_EQ(server.Connect(1), ERROR_SUCCESS);
+        EXPECT_EQ(server.m_jobdata.m_pidClient, pid);
+        EXPECT_STREQ(server.m_jobdata.m_csCmdLine, cmd);
+    }
+    EXPECT_NE(server.Connect(1), ERROR_SUCCESS) << "the twin is not served";
+    close(fd);
     server.Kill();
 }

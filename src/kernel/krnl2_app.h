@@ -239,6 +239,11 @@ private:
     // done: the reason to the front-end and, with the uid, to the event log. True
     // when refused.
     bool SessionRefused(bool fTrusted, const std::string& strUntrusted, unsigned uUid);
+    // A request that did not come from the process it names: traced and logged,
+    // nothing sent.
+    void RequestIgnored(const std::string& strWhy);
+    // Ends the session: the announcement shows the kernel ready again. Returns fJob.
+    bool SessionEnd(bool fJob);
     // One task-loop turn for a request that arrived: the session and its job.
     // True when the request was a job this kernel carries out.
     bool RequestServe();

@@ -42,3 +42,11 @@ bool CKrnl2App::SessionRefused(bool fTrusted, const std::string& strUntrusted, u
     ClientMsgWait(m_nClientWaitTimeout, 5, CDEdureMsg::eError, csText.c_str());
     return true;
 }
+
+void CKrnl2App::RequestIgnored(const std::string& strWhy) {
+    CString csEvent;
+    csEvent.Format("Request naming process %d ignored: %s", static_cast<int>(m_If.m_jobdata.m_pidClient),
+                   strWhy.c_str());
+    QM_TRACE_INTERNAL(1, "ignored", "%s", csEvent.c_str());
+    ReportAnEvent(LOG_WARNING, 2012, csEvent);
+}

@@ -152,15 +152,23 @@ int CKrnl2App::TaskLoop() {
                           static_cast<int>(m_If.m_jobdata.m_pidClient));
         if (m_If.m_jobdata.m_csCmdLine.IsEmpty())
             continue;
+        ctQuit = Clock::now() + kIdleSpan;
+        if (!m_If.ResponseFifo2Prepare(m_If.m_jobdata.m_pidClient)) {
+            QM_TRACE_INTERNAL(1, "", "m_If.ResponseFifo2Prepare(%d) failed", static_cast<int>(m_If.m_jobdata.m_pidClient));
+            continue;
+        }
+        // Nothing of a request is acted on, not even its log file, before its
+        // origin is checked.
+        std::string strForged;
+        if (!m_If.RequestOriginCheck(strForged)) {
+            RequestIgnored(strForged);
+            m_If.ResponseFifo2Cleanup();
+            continue;
+        }
         JobCommandLineParse(m_If.m_jobdata.m_csCmdLine);
         if (m_JobCmdInfo.OptionExists(eError)) {
             QM_TRACE_INTERNAL(1, "", "error parsing command line");
-            ctQuit = Clock::now() + kIdleSpan;
-            continue;
-        }
-        if (!m_If.ResponseFifo2Prepare(m_If.m_jobdata.m_pidClient)) {
-            QM_TRACE_INTERNAL(1, "", "m_If.ResponseFifo2Prepare(%d) failed", static_cast<int>(m_If.m_jobdata.m_pidClient));
-            ctQuit = Clock::now() + kIdleSpan;
+            m_If.ResponseFifo2Cleanup();
             continue;
         }
         fJobDone = RequestServe();
@@ -177,7 +185,7 @@ bool CKrnl2App::RequestServe() {
     CKrnl2Inter::BROADCASTINFO* pInfo = m_If.InfoWritable();
     uid_t uid = 0;
     std::string strUntrusted;
-    const bool fTrusted = m_If.ResponseFifoOwnerGet(uid, strUntrusted);
+    const bool fOwnerKnown = m_If.ResponseFifoOwnerGet(uid, strUntrusted);
     if (!m_If.SessionBegin(uid)) {
         m_If.ResponseFifo2Cleanup();
         TaskVarsClean();
@@ -190,6 +198,17 @@ bool CKrnl2App::RequestServe() {
     m_If.m_jobdata.m_eJobType = CDEdureMsg::eAccept;
     m_If.SendJob(50);
     QM_TRACE_INTERNAL(4, "", "Working Directory: '%s'", m_csWrkDir.c_str());
+
+    // The named client takes the session by attaching its block; a request whose
+    // twin waits behind it may be another user's forgery, so neither is served.
+    const pid_t pidClient = m_If.m_jobdata.m_pidClient;
+    if (!m_If.SessionTakenBy(pidClient, static_cast<uint32_t>(m_nClientWaitTimeout))) {
+        RequestIgnored("process " + std::to_string(pidClient) + " did not take the session");
+        return SessionEnd(false);
+    }
+    bool fTrusted = fOwnerKnown;
+    if (fTrusted && m_If.RequestsWaitingFrom(pidClient, strUntrusted))
+        fTrusted = false;
 
     bool fJob = true;
     if (SessionRefused(fTrusted, strUntrusted, uid)) {
@@ -230,7 +249,11 @@ bool CKrnl2App::RequestServe() {
                           ? "Automatic reboot skipped. Manual reboot needed to activate new BIOS!"
                           : "Rebooting system...");
     ClientMsgWait(20, 5, CDEdureMsg::eJobDone);
+    return SessionEnd(fJob);
+}
 
+bool CKrnl2App::SessionEnd(bool fJob) {
+    CKrnl2Inter::BROADCASTINFO* pInfo = m_If.InfoWritable();
     m_If.ResponseFifo2Cleanup();
     pInfo->pidClient = 0;
     if (m_eShutDown == SD_NO) {

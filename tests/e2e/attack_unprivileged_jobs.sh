@@ -84,11 +84,9 @@ pass "allowed group"
 # A response FIFO anyone may write to: no session.
 wait_kernel_gone 12 "the last kernel ended"
 run_fe --status
-fifo="${RESPONSE_FIFO_BASE}_4242.sync"
-nobody sh -c "mkfifo -m 0666 '$fifo' && exec sleep 5 <>'$fifo'" &
-until [[ -p $fifo ]]; do sleep 0.02; done
 enable_trace 4
-send_record 201 "-arc -o open.nvux" 4242
+nobody /usr/bin/python3 -I -S "$QM_SOURCE_DIR/tests/e2e/raw_request.py" --fifo-mode 0666 --take --hold 3 \
+    "-d $WORK -arc -o open.nvux" >/dev/null &
 wait_for_text "$TRACE_FILE" "Session refused: the response FIFO may be written by others than its owner" 5 \
     "an open FIFO"
 [[ ! -e open.nvux ]] || fail "a job ran for an open FIFO"
