@@ -1,5 +1,6 @@
 #include "bios_update.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include "atomic_file.h"
 #include "bup_document.h"
 #include "bup_package.h"
+#include "file_stream.h"
 #include "operation_record.h"
 #include "quillmark/qmx2.h"
 
@@ -84,15 +86,30 @@ Refusal Refuse(uint32_t reason, std::string why = {}) {
     return {reason, std::move(why)};
 }
 
-// Reads a file the kernel handed over; what names it in the refusal.
-Refusal ReadHandedOver(const std::string& source, const std::string& name, const char* what, std::string& out) {
-    const int err = ReadWholeFile(source + "/" + name, out);
-    if (err == 0) return {};
+Refusal HandedOverFailure(int err, const std::string& name, const char* what) {
     const std::string quoted = std::string(what) + " '" + name + "'";
     if (err == ENOENT) return Refuse(QMX2_REASON_INVALID_FILE, quoted + " is missing");
     if (err == EACCES || err == EPERM) return Refuse(QMX2_REASON_DEVICE_ACCESS_DENIED, quoted + " may not be read");
     return Refuse(QMX2_REASON_INVALID_FILE, quoted + " cannot be read");
 }
+
+// Reads a file the kernel handed over; what names it in the refusal.
+Refusal ReadHandedOver(const std::string& source, const std::string& name, const char* what, std::string& out) {
+    const int err = ReadWholeFile(source + "/" + name, out);
+    return err == 0 ? Refusal{} : HandedOverFailure(err, name, what);
+}
+
+// A descriptor that closes itself.
+struct Fd {
+    int fd = -1;
+    Fd() = default;
+    explicit Fd(int f) : fd(f) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() {
+        if (fd >= 0) ::close(fd);
+    }
+};
 
 std::string Lower(std::string s) {
     for (char& c : s)
@@ -178,32 +195,56 @@ bool KnownStep(int64_t step) {
            step == kStepCommit;
 }
 
-Refusal ReadImage(const std::string& source, const std::string& name, std::string& image) {
-    if (Refusal r = ReadHandedOver(source, name, "image", image); r.reason) return r;
-    if (image.empty()) return Refuse(QMX2_REASON_INVALID_FILE, "image '" + name + "' is empty");
+// Opens the image handed over; it is never read whole, only streamed.
+Refusal OpenImage(const std::string& source, const std::string& name, Fd& image, off_t& size) {
+    image.fd = ::open((source + "/" + name).c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (image.fd < 0 || ::fstat(image.fd, &st) != 0) return HandedOverFailure(errno, name, "image");
+    if (!S_ISREG(st.st_mode)) return Refuse(QMX2_REASON_INVALID_FILE, "image '" + name + "' cannot be read");
+    if (st.st_size == 0) return Refuse(QMX2_REASON_INVALID_FILE, "image '" + name + "' is empty");
+    size = st.st_size;
     return {};
 }
 
-// Appends block n of the image to the staging file, after making sure the
-// staging file holds exactly the blocks before it.
+// Appends block n of the image to the staging file, which must hold exactly
+// the blocks before it; block 0 starts it afresh.
 Refusal WriteBlock(const std::string& state_dir, const std::string& source, const std::string& name, size_t n) {
-    std::string image;
-    if (Refusal r = ReadImage(source, name, image); r.reason) return r;
-    const size_t begin = image.size() * n / kBlocks;
-    const size_t end = image.size() * (n + 1) / kBlocks;
+    Fd image;
+    off_t size = 0;
+    if (Refusal r = OpenImage(source, name, image, size); r.reason) return r;
+    const off_t begin = size * static_cast<off_t>(n) / kBlocks;
+    const off_t end = size * static_cast<off_t>(n + 1) / kBlocks;
     const std::string staging = state_dir + "/" + kStagingFile;
-    std::string staged;
-    if (n > 0) {
-        const int err = ReadWholeFile(staging, staged);
-        if (err != 0 && err != ENOENT) return Refuse(WriteFailure(err));
-        if (err == ENOENT || staged.size() != begin)
-            return Refuse(QMX2_REASON_INVALID_PARAMETERS,
-                          "block " + std::to_string(n + 1) + " does not follow the blocks written");
-        if (staged.compare(0, begin, image, 0, begin) != 0)
-            return Refuse(QMX2_REASON_INVALID_FILE, "image '" + name + "' changed during the update");
-    }
-    staged.append(image, begin, end - begin);
-    if (const int err = WriteFileAtomic(staging, staged)) return Refuse(WriteFailure(err));
+    const int flags = O_WRONLY | O_CLOEXEC | O_NOFOLLOW | (n == 0 ? O_CREAT | O_TRUNC : O_APPEND);
+    Fd out(::open(staging.c_str(), flags, 0644));
+    if (out.fd < 0 && n > 0 && errno == ENOENT)
+        return Refuse(QMX2_REASON_INVALID_PARAMETERS, "block " + std::to_string(n + 1) + " does not follow the blocks written");
+    if (out.fd < 0) return Refuse(WriteFailure(errno));
+    struct stat st {};
+    if (::fstat(out.fd, &st) != 0) return Refuse(WriteFailure(errno));
+    if (st.st_size != begin)
+        return Refuse(QMX2_REASON_INVALID_PARAMETERS, "block " + std::to_string(n + 1) + " does not follow the blocks written");
+    const int err = AppendRange(image.fd, begin, end, out.fd);
+    if (err == ENODATA) return Refuse(QMX2_REASON_INVALID_FILE, "image '" + name + "' changed during the update");
+    if (err != 0) return Refuse(WriteFailure(err));
+    return {};
+}
+
+// The staging file must hold the image as it is now, byte for byte, and be on
+// disk before it is renamed over the flash.
+Refusal StagingCheck(const std::string& staging, const std::string& source, const std::string& name) {
+    Fd image;
+    off_t size = 0;
+    if (Refusal r = OpenImage(source, name, image, size); r.reason) return r;
+    Fd staged(::open(staging.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    struct stat st {};
+    if (staged.fd < 0 && errno != ENOENT) return Refuse(WriteFailure(errno));
+    if (staged.fd < 0 || ::fstat(staged.fd, &st) != 0 || st.st_size != size)
+        return Refuse(QMX2_REASON_INVALID_PARAMETERS, "the image has not been written in full");
+    bool same = false;
+    if (const int err = SameBytes(image.fd, staged.fd, same)) return Refuse(WriteFailure(err));
+    if (!same) return Refuse(QMX2_REASON_INVALID_FILE, "image '" + name + "' changed during the update");
+    if (::fsync(staged.fd) != 0) return Refuse(WriteFailure(errno));
     return {};
 }
 
@@ -222,15 +263,7 @@ Refusal Commit(const BoardState& board, const std::string& state_dir, const std:
     std::vector<std::pair<std::string, std::string>> parts, areas;
     const std::string staging = state_dir + "/" + kStagingFile;
     if (plan.write_image) {
-        std::string image, staged;
-        if (Refusal r = ReadImage(source, plan.package.image, image); r.reason) return r;
-        const int err = ReadWholeFile(staging, staged);
-        if (err != 0 && err != ENOENT) return Refuse(WriteFailure(err));
-        if (err == ENOENT || staged.size() != image.size())
-            return Refuse(QMX2_REASON_INVALID_PARAMETERS, "the image has not been written in full");
-        if (staged != image)
-            return Refuse(QMX2_REASON_INVALID_FILE,
-                          "image '" + plan.package.image + "' changed during the update");
+        if (Refusal r = StagingCheck(staging, source, plan.package.image); r.reason) return r;
         for (const std::string& name : plan.package.parts) {
             std::string bytes;
             if (Refusal r = ReadHandedOver(source, name, "part", bytes); r.reason) return r;

@@ -215,3 +215,38 @@ TEST_F(UpdateTest, Refusals) {
     WriteBoard(R"({"part_location":"UPD_NEXT_FILE_CUR_BUP | UPD_NEXT_FILE_ELSEWHERE"})");
     EXPECT_EQ(Install(), Error(QMX2_OP_INSTALL, QMX2_REASON_INVALID_FILE));
 }
+
+// The image goes to the staging file block by block through a fixed buffer;
+// a block out of turn, or an image that changes between calls, is refused and
+// leaves nothing behind.
+TEST_F(UpdateTest, ImageStreamsInOrderAndMayNotChange) {
+    ASSERT_EQ(Install(), 0u);
+    Put(dir_.path / "flash.bin", "old flash");
+    std::string big(3 * 1024 * 1024 + 7, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>((i * 131) ^ (i >> 9));
+    Package("");
+    Put(package_ / "bios.bin", big);
+    std::vector<json> answers;
+    ASSERT_EQ(Run(Request(), answers), 0u);
+    EXPECT_TRUE(Slurp(dir_.path / "flash.bin") == big) << "blocks larger than the buffer, a size not divisible by 4";
+
+    const std::vector<std::string> before = Snapshot();
+    json out_of_turn = Request({{"iSeq", 3}});
+    fs::copy_file(package_ / "BupInfo2.xml", source_ / "BupInfo2.xml", fs::copy_options::overwrite_existing);
+    fs::copy_file(package_ / "bios.bin", source_ / "bios.bin", fs::copy_options::overwrite_existing);
+    EXPECT_EQ(Call(out_of_turn), Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_INVALID_PARAMETERS));
+    EXPECT_EQ(out_of_turn["sStatusInfo"], "block 2 does not follow the blocks written");
+    EXPECT_EQ(Snapshot(), before);
+
+    std::string changed = big;
+    changed[10] ^= 1;  // in block 1, already written when it changes; the size stays
+    answers.clear();
+    const uint32_t status = Series(Call, Request(), answers, [&](json& r) {
+        const std::string name = r["sNextFile"];
+        if (!name.empty()) fs::copy_file(package_ / name, source_ / name, fs::copy_options::overwrite_existing);
+        if (r["iSeq"] == 4) Put(source_ / "bios.bin", changed);
+    });
+    EXPECT_EQ(status, Error(QMX2_OP_DO_BIOS_UPDATE, QMX2_REASON_INVALID_FILE));
+    EXPECT_EQ(answers.back()["sStatusInfo"], "image 'bios.bin' changed during the update");
+    EXPECT_EQ(Snapshot(), before) << "no staging file left, the flash as it was";
+}
