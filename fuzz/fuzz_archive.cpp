@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bupinfo/archive_limits.h"
+#include "bupinfo/archive_cache.h"
 #include "bupinfo/bup_archive.h"
 #include "support/msc.h"
 
@@ -37,6 +38,7 @@ void SmallLimits() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool fLimits = (SmallLimits(), true);
     (void)fLimits;
+    CArchiveCache::ForJob().Clear();  // each input is a job of its own
     CString csRoot;
     if (!MscTemporaryFolderMake(TempDir().c_str(), "qm_fuzz_archive", csRoot))
         return 0;

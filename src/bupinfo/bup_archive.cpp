@@ -1,5 +1,4 @@
-// Archive access in-process through libzip. The archive is opened again for each
-// operation and judged whole before anything of it is used.
+// Archive access in-process through libzip.
 #include "bupinfo/bup_archive.h"
 
 #include <fcntl.h>
@@ -12,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "bupinfo/archive_cache.h"
 #include "bupinfo/zip_reader.h"
 #include "bupinfo/zip_writer.h"
 #include "support/msc.h"
@@ -42,8 +42,7 @@ CTime MemberTime(time_t t) {
 }
 
 // The first member the name matches, case-sensitively; -1 when none does.
-long FirstMatch(const CZipReader& reader, const char* pszName) {
-    const auto& members = reader.Members();
+long FirstMatch(const std::vector<SArchiveMember>& members, const char* pszName) {
     for (size_t i = 0; i < members.size(); ++i)
         if (Matches(pszName, members[i].strName, false))
             return static_cast<long>(i);
@@ -60,29 +59,76 @@ int FolderOpen(const char* pszDir) {
 
 }  // namespace
 
-bool CBupArchive::Open(CZipReader& reader) const {
-    m_strRefusal.clear();
+std::shared_ptr<SArchiveListing> CBupArchive::Read(int fd, const struct stat& st, CZipReader& reader) const {
+    auto listing = std::make_shared<SArchiveListing>();
     const SArchiveLimits& limits = ArchiveLimitsGet();
+    listing->fZip = reader.Open(fd, limits.ulMaxMembers, listing->strError);
+    if (listing->fZip) {
+        listing->members = reader.Members();
+        if (const std::optional<SArchiveRefusal> refusal = ArchiveJudge(listing->members, limits))
+            listing->strRefusal = refusal->Text();
+    }
+    CArchiveCache::ForJob().Put(st, listing);
+    return listing;
+}
+
+std::shared_ptr<SArchiveListing> CBupArchive::Listing(CZipReader* pReader, bool* pfReaderOpen) const {
+    m_strRefusal.clear();
+    if (pfReaderOpen)
+        *pfReaderOpen = false;
+    struct stat st {};
     std::string strError;
-    if (!reader.Open(m_csBupFile, limits.ulMaxMembers, strError)) {
-        QM_TRACE_INTERNAL(2, "", "cannot open '%s': %s", m_csBupFile.c_str(), strError.c_str());
+    const int fd = CZipReader::OpenRegular(m_csBupFile, st, strError);
+    std::shared_ptr<SArchiveListing> listing;
+    if (fd >= 0 && (listing = CArchiveCache::ForJob().Find(st))) {
+        close(fd);
+    } else if (fd >= 0) {
+        CZipReader own;
+        CZipReader& reader = pReader ? *pReader : own;
+        listing = Read(fd, st, reader);
+        if (pfReaderOpen)
+            *pfReaderOpen = listing->fZip;
+    }
+    if (!listing || !listing->fZip) {
+        QM_TRACE_INTERNAL(2, "", "cannot open '%s': %s", m_csBupFile.c_str(),
+                          (listing ? listing->strError : strError).c_str());
+        return nullptr;
+    }
+    if (!listing->strRefusal.empty()) {
+        m_strRefusal = listing->strRefusal;
+        QM_TRACE_INTERNAL(1, "refused", "'%s': %s", m_csBupFile.c_str(), m_strRefusal.c_str());
+        return nullptr;
+    }
+    return listing;
+}
+
+bool CBupArchive::Open(CZipReader& reader, std::shared_ptr<SArchiveListing>* pListing) const {
+    m_strRefusal.clear();
+    struct stat st {};
+    std::string strError;
+    const int fd = CZipReader::OpenRegular(m_csBupFile, st, strError);
+    const std::shared_ptr<SArchiveListing> listing = fd >= 0 ? Read(fd, st, reader) : nullptr;
+    if (!listing || !listing->fZip) {
+        QM_TRACE_INTERNAL(2, "", "cannot open '%s': %s", m_csBupFile.c_str(),
+                          (listing ? listing->strError : strError).c_str());
         return false;
     }
-    if (const std::optional<SArchiveRefusal> refusal = ArchiveJudge(reader.Members(), limits)) {
-        m_strRefusal = refusal->Text();
+    if (!listing->strRefusal.empty()) {
+        m_strRefusal = listing->strRefusal;
         QM_TRACE_INTERNAL(1, "refused", "'%s': %s", m_csBupFile.c_str(), m_strRefusal.c_str());
         return false;
     }
+    if (pListing)
+        *pListing = listing;
     return true;
 }
 
 bool CBupArchive::FileFind(const char* pcsFileSpec, std::vector<CString>& list, bool fIgnoreCase) const {
     list.clear();
     QM_TRACE_ENTER(3, "pcsFileSpec='%s', fIgnoreCase=%s", MscOrEmpty(pcsFileSpec), QmBool2Str(fIgnoreCase));
-    CZipReader reader;
-    if (Open(reader)) {
+    if (const std::shared_ptr<SArchiveListing> listing = Listing()) {
         const bool fAll = IsAll(pcsFileSpec);
-        for (const SArchiveMember& m : reader.Members()) {
+        for (const SArchiveMember& m : listing->members) {
             if (!fAll && !Matches(pcsFileSpec, m.strName, fIgnoreCase))
                 continue;
             list.push_back(ListedName(m.strName));
@@ -155,28 +201,43 @@ bool CBupArchive::FileGet(const std::vector<CString>& files, const char* pcsDirD
 bool CBupArchive::FileGet(const char* pcsFile, uint8_t* pBuffer, uint32_t& ulSize) const {
     QM_TRACE_ENTER(3, "pcsFile='%s'", MscOrEmpty(pcsFile));
     CZipReader reader;
-    const long nMember = Open(reader) ? FirstMatch(reader, pcsFile) : -1;
+    bool fReaderOpen = false;
+    std::shared_ptr<SArchiveListing> listing = Listing(&reader, &fReaderOpen);
+    long nMember = listing ? FirstMatch(listing->members, pcsFile) : -1;
     bool fRet = false;
     if (nMember < 0) {
         QM_TRACE_INTERNAL(1, "", "FileInfoGet failed");
-    } else if (reader.Members()[static_cast<size_t>(nMember)].ullSize > ulSize) {
+    } else if (listing->members[static_cast<size_t>(nMember)].ullSize > ulSize) {
         QM_TRACE_INTERNAL(1, "", "ulSize > ulMaxSize");
     } else if (!pBuffer && ulSize > 0) {
         QM_TRACE_INTERNAL(1, "", "no buffer");
-    } else {
-        uint32_t ulDone = 0;
-        std::string strError;
+    } else if (const auto it = listing->descriptions.find(static_cast<size_t>(nMember));
+               it != listing->descriptions.end() &&
+               ArchiveIsDescription(listing->members[static_cast<size_t>(nMember)].strName)) {
+        memcpy(pBuffer, it->second.data(), it->second.size());
+        ulSize = static_cast<uint32_t>(it->second.size());
+        fRet = true;
+    } else if ((fReaderOpen || Open(reader, &listing)) && (nMember = FirstMatch(listing->members, pcsFile)) >= 0 &&
+               listing->members[static_cast<size_t>(nMember)].ullSize <= ulSize) {
+        // Member data comes from an opening judged just now, never from the cache.
+        std::string strData, strError;
         fRet = reader.Stream(static_cast<size_t>(nMember),
                              [&](const char* p, size_t n) {
-                                 memcpy(pBuffer + ulDone, p, n);
-                                 ulDone += static_cast<uint32_t>(n);
+                                 strData.append(p, n);
                                  return true;
                              },
                              strError);
         if (fRet) {
-            ulSize = ulDone;
+            memcpy(pBuffer, strData.data(), strData.size());
+            ulSize = static_cast<uint32_t>(strData.size());
+            CArchiveCache& cache = CArchiveCache::ForJob();
+            if (ArchiveIsDescription(listing->members[static_cast<size_t>(nMember)].strName) &&
+                cache.RoomFor(strData.size())) {
+                cache.Counted(strData.size());
+                listing->descriptions[static_cast<size_t>(nMember)] = std::move(strData);
+            }
         } else {
-            m_strRefusal = "member '" + reader.Members()[static_cast<size_t>(nMember)].strName + "': " + strError;
+            m_strRefusal = "member '" + listing->members[static_cast<size_t>(nMember)].strName + "': " + strError;
             QM_TRACE_INTERNAL(1, "", "'%s': %s", m_csBupFile.c_str(), m_strRefusal.c_str());
         }
     }
@@ -203,12 +264,12 @@ bool CBupArchive::FileAdd(const char* pcsFilePath) const {
 
 bool CBupArchive::FileInfoGet(const char* pcsFile, uint32_t& ulSize, CTime& time) const {
     QM_TRACE_ENTER(3, "archive = '%s'", m_csBupFile.c_str());
-    CZipReader reader;
-    const long nMember = Open(reader) ? FirstMatch(reader, pcsFile) : -1;
+    const std::shared_ptr<SArchiveListing> listing = Listing();
+    const long nMember = listing ? FirstMatch(listing->members, pcsFile) : -1;
     if (nMember < 0) {
         QM_TRACE_INTERNAL(1, "", "did not get file info of '%s'", MscOrEmpty(pcsFile));
     } else {
-        const SArchiveMember& m = reader.Members()[static_cast<size_t>(nMember)];
+        const SArchiveMember& m = listing->members[static_cast<size_t>(nMember)];
         ulSize = static_cast<uint32_t>(m.ullSize);
         time = MemberTime(m.tModified);
     }

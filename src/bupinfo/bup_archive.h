@@ -1,10 +1,15 @@
 // CBupArchive: the kernel's way into update packages (.bup) and configuration archives
-// (.nvux), which are zip archives. Each operation opens the archive afresh and judges
-// every member against the rules and the process's limits first: a package that breaks
-// one is refused whole, and RefusalGet says which member and rule.
+// (.nvux), which are zip archives. Every member is judged against the rules and the
+// process's limits before anything of an archive is used: a package that breaks one
+// is refused whole, and RefusalGet says which member and rule. Listings and
+// descriptions come from the job's cache when the file is unchanged; member data
+// always from a fresh, judged opening.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +17,7 @@
 #include "support/time_type.h"
 
 class CZipReader;
+struct SArchiveListing;
 
 class CBupArchive {
 public:
@@ -59,7 +65,13 @@ public:
     const std::string& RefusalGet() const { return m_strRefusal; }
 
 private:
-    bool Open(CZipReader& reader) const;
+    // Opens and judges the archive; its listing goes into this job's cache. False
+    // when it is not there, no zip archive or refused (RefusalGet says which).
+    bool Open(CZipReader& reader, std::shared_ptr<SArchiveListing>* pListing = nullptr) const;
+    // The judged listing, from this job's cache when the same file was read before;
+    // null as Open is false. When it had to be read now, pReader is left open on it.
+    std::shared_ptr<SArchiveListing> Listing(CZipReader* pReader = nullptr, bool* pfReaderOpen = nullptr) const;
+    std::shared_ptr<SArchiveListing> Read(int fd, const struct stat& st, CZipReader& reader) const;
     // The members matching any of the patterns, from one opening of the archive.
     bool Extract(const std::vector<const char*>& patterns, const char* pcsDirDestin) const;
 

@@ -83,17 +83,27 @@ CZipReader::~CZipReader() {
         zip_discard(m_pZip);
 }
 
-bool CZipReader::Open(const char* pszPath, uint32_t ulMaxMembers, std::string& strError) {
+int CZipReader::OpenRegular(const char* pszPath, struct stat& st, std::string& strError) {
     CFd fd(open(pszPath ? pszPath : "", O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    struct stat st {};
     if (fd.get() < 0 || fstat(fd.get(), &st) != 0) {
         strError = ErrnoText("cannot open");
-        return false;
+        return -1;
     }
     if (!S_ISREG(st.st_mode)) {
         strError = "not a regular file";
-        return false;
+        return -1;
     }
+    return fd.release();
+}
+
+bool CZipReader::Open(const char* pszPath, uint32_t ulMaxMembers, std::string& strError) {
+    struct stat st {};
+    const int fd = OpenRegular(pszPath, st, strError);
+    return fd >= 0 && Open(fd, ulMaxMembers, strError);
+}
+
+bool CZipReader::Open(int fdTaken, uint32_t ulMaxMembers, std::string& strError) {
+    CFd fd(fdTaken);
     int nErr = 0;
     m_pZip = zip_fdopen(fd.get(), ZIP_CHECKCONS, &nErr);
     if (!m_pZip) {

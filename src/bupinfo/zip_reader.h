@@ -2,6 +2,8 @@
 // rules need to judge it, member data streamed into memory or into a folder.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -18,9 +20,14 @@ public:
     CZipReader(const CZipReader&) = delete;
     CZipReader& operator=(const CZipReader&) = delete;
 
-    // Only a regular file is opened (never a device or FIFO someone named). At most
-    // ulMaxMembers + 1 members are described, enough to tell that there are too many.
+    // Only a regular file is opened (never a device or FIFO someone named): its
+    // descriptor, with its status in st; -1 otherwise.
+    static int OpenRegular(const char* pszPath, struct stat& st, std::string& strError);
+    // At most ulMaxMembers + 1 members are described, enough to tell that there are
+    // too many.
     bool Open(const char* pszPath, uint32_t ulMaxMembers, std::string& strError);
+    // The same for a descriptor from OpenRegular, which the reader takes over.
+    bool Open(int fd, uint32_t ulMaxMembers, std::string& strError);
     const std::vector<SArchiveMember>& Members() const { return m_members; }
 
     // The member's data in pieces of at most 64 KiB; false when libzip fails, the sink

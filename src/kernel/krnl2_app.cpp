@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bupinfo/archive_cache.h"
 #include "bupinfo/archive_limits.h"
 #include "support/msc.h"
 #include "support/opus_trace.h"
@@ -103,6 +104,8 @@ CProfile* CKrnl2App::ProfileLocate() {
 }
 
 void CKrnl2App::TaskVarsClean() {
+    // What a job read of its packages is not trusted by the next one.
+    CArchiveCache::ForJob().Clear();
     m_csWrkDir.Empty();
     m_csCurArcPath.Empty();
     m_CurArc.m_csName.Empty();

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <thread>
 
+#include "bupinfo/archive_cache.h"
 #include "kernel/krnl2_app.h"
 #include "quillmark/qmx2.h"
 #include "support/msc.h"
@@ -182,6 +183,7 @@ int CKrnl2App::TaskLoop() {
 }
 
 bool CKrnl2App::RequestServe() {
+    CArchiveCache::ForJob().Clear();
     CKrnl2Inter::BROADCASTINFO* pInfo = m_If.InfoWritable();
     uid_t uid = 0;
     std::string strUntrusted;
