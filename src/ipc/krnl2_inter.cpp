@@ -148,7 +148,7 @@ bool CKrnl2Inter::RequestOriginCheck(std::string& strWhy) const {
     const std::string strWho = "process " + std::to_string(static_cast<long>(pid));
     struct stat st {};
     uid_t uid = 0;
-    if (pid <= 0 || !ProcessEuidGet(pid, uid)) {
+    if (pid <= 0 || pid == getpid() || !ProcessEuidGet(pid, uid)) {
         strWhy = "there is no " + strWho;
         return false;
     }
@@ -226,7 +226,9 @@ bool CKrnl2Inter::RequestFifo2Prepare() {
         const int nErr = m_RequestFifo.Create(0600, 0622);
         if (nErr == 0) {
             QM_TRACE_INTERNAL(4, "", "request FIFO  was created");
-            fRet = m_RequestFifo.Open(O_NONBLOCK | O_RDONLY) == 0;
+            // Holding a write end too, a read waits in poll until a request comes,
+            // never seeing the end of file between one writer and the next.
+            fRet = m_RequestFifo.Open(O_NONBLOCK | O_RDWR) == 0;
             QM_TRACE_INTERNAL(fRet ? 4 : 1, "", "%s",
                               fRet ? "created fifo was opened" : "fifo was created but could not be opened");
         } else if (nErr == EEXIST) {
@@ -276,7 +278,8 @@ bool CKrnl2Inter::ResponseFifo2Prepare(pid_t pid) {
         const int nErr = m_ResponseFifo.Create(0600, 0600);
         if (nErr == 0) {
             QM_TRACE_INTERNAL(4, "", "FIFO was created");
-            fRet = m_ResponseFifo.Open(O_NONBLOCK | O_RDONLY) == 0;
+            // Read and write: until the kernel opens its end, a read waits in poll.
+            fRet = m_ResponseFifo.Open(O_NONBLOCK | O_RDWR) == 0;
             QM_TRACE_INTERNAL(fRet ? 4 : 1, "", "%s",
                               fRet ? "created FIFO was opened" : "fifo was created but could not be opened");
         } else if (nErr == EEXIST) {

@@ -61,24 +61,26 @@ pass "a request naming a waiting front-end is ignored"
 # overtakes its request is accepted first, but the real client never takes a
 # session it did not ask for...
 run_fe --status
-/usr/bin/python3 -I -S "$raw" --fifo-mode 0600 --delay 1 --hold 3 "-d $WORK -ast" >"$WORK/slow.out" 2>&1 &
+/usr/bin/python3 -I -S "$raw" --fifo-mode 0600 --wait-signal --hold 3 "-d $WORK -ast" >"$WORK/slow.out" 2>&1 &
 slow=$!
 client_fifo_wait "$slow"
-sleep 0.2
 as_nobody_raw --pid "$slow" "$evil" >/dev/null || fail "uid 65534 could not write a request"
 wait_for_text "$TRACE_FILE" "Request naming process $slow ignored: process $slow did not take the session" 10 \
     "the session nobody took"
+kill "$slow"
 wait "$slow" || true
 expect_eq "$(board_value bios_version)" "$before" "the BIOS after a forgery nobody took"
 pass "an accepted forgery that no client takes is never run"
 
 # ...and a client that takes it has its own request waiting behind: both go.
 run_fe --status
-/usr/bin/python3 -I -S "$raw" --fifo-mode 0600 --delay 0.5 --take --hold 3 "-d $WORK -ast" >"$WORK/taker.out" 2>&1 &
+/usr/bin/python3 -I -S "$raw" --fifo-mode 0600 --wait-signal --take --hold 3 "-d $WORK -ast" \
+    >"$WORK/taker.out" 2>&1 &
 taker=$!
 client_fifo_wait "$taker"
-sleep 0.05
 as_nobody_raw --pid "$taker" "$evil" >/dev/null || fail "uid 65534 could not write a request"
+wait_for_text "$TRACE_FILE" "-ov', pid=$taker" 5 "the forged request read"
+kill -USR1 "$taker"
 wait_for_text "$TRACE_FILE" "Session refused: another request names process $taker" 10 "the twin requests"
 wait "$taker" || true
 expect_eq "$(board_value bios_version)" "$before" "the BIOS after a forgery with a twin"

@@ -7,22 +7,26 @@ nobody true || exit 77
 cd "$WORK"
 make_pkg new.bup --bios 1.05
 
-# Root's front-end, held still once its response FIFO exists.
-"$QM_FE" -at -o new.bup -ov >"$OUT" 2>"$ERR" </dev/null &
+# Root's front-end, held in its session: its output goes into a full pipe.
+mkfifo "$WORK/full"
+exec 3<>"$WORK/full"
+head -c 65536 /dev/zero >&3
+"$QM_FE" -at -o new.bup -ov >&3 2>"$ERR" </dev/null &
 fe=$!
 fifo="${RESPONSE_FIFO_BASE}_$fe.sync"
 until [[ -p $fifo ]]; do
     kill -0 "$fe" 2>/dev/null || fail "the front-end ended before its FIFO was seen"
     sleep 0.005
 done
-kill -STOP "$fe"
 expect_eq "$(stat -c '%U %a' "$fifo")" "root 600" "the response FIFO's owner and mode"
 nobody sh -c "printf 'forged' >'$fifo'" 2>/dev/null && fail "uid 65534 wrote into root's response FIFO"
 read -r perms uid < <(awk '$4 == 8 {print $3, $8}' /proc/sysvipc/shm | tail -1)
 expect_eq "$(( 8#$perms & 8#077 ))" "0" "the session control is closed to other users"
-kill -CONT "$fe"
+tr -d '\0' <"$WORK/full" >"$OUT" 3>&- &
 rc=0
 wait "$fe" || rc=$?
+exec 3>&-
+wait
 expect_eq "$rc" 0 "root's update after the attempt"
 expect_not_contains "$OUT" "forged" "the front-end's output"
 expect_eq "$(board_value bios_version)" "1.05" "root's update went in"

@@ -1,11 +1,11 @@
 """A client that speaks the request protocol by hand, for attacker cases.
 
-raw_request.py [--pid PID] [--fifo-mode MODE] [--delay S] [--take] [--hold S] COMMAND-LINE
+raw_request.py [--pid PID] [--fifo-mode MODE] [--wait-signal] [--take] [--hold S] COMMAND-LINE
 
 Writes one request record into the kernel's request FIFO, naming PID (this
 process by default). --fifo-mode first makes this process's own response FIFO
-with that mode and keeps it open; --delay waits that long between opening the
-request FIFO and writing; --take waits for the acceptance and attaches the
+with that mode and keeps it open; --wait-signal waits, up to 10 s, for SIGUSR1
+between opening the request FIFO and writing; --take waits for the acceptance and attaches the
 session's block as a front-end does; --hold keeps every descriptor open that
 long. Prints "sent" once the record is written, "taken" once the session is;
 exits 1 when the FIFO cannot be opened or nothing is accepted within 5 s.
@@ -13,6 +13,7 @@ exits 1 when the FIFO cannot be opened or nothing is accepted within 5 s.
 import argparse
 import ctypes
 import os
+import signal
 import struct
 import sys
 import time
@@ -69,11 +70,13 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--pid", type=int, default=os.getpid())
     ap.add_argument("--fifo-mode", type=lambda s: int(s, 8))
-    ap.add_argument("--delay", type=float, default=0)
+    ap.add_argument("--wait-signal", action="store_true")
     ap.add_argument("--take", action="store_true")
     ap.add_argument("--hold", type=float, default=0)
     ap.add_argument("cmdline")
     args = ap.parse_args()
+    # Blocked from the start, so a signal sent early is not lost.
+    signal.pthread_sigmask(signal.SIG_BLOCK, [signal.SIGUSR1])
     if args.fifo_mode is None:
         return request(args, [])
     path = "%s_%d.sync" % (RESPONSE_BASE, os.getpid())
@@ -91,7 +94,8 @@ def request(args, keep):
     except OSError as e:
         print("cannot open the request FIFO: %s" % e.strerror, file=sys.stderr)
         return 1
-    time.sleep(args.delay)
+    if args.wait_signal:
+        signal.sigtimedwait([signal.SIGUSR1], 10)
     os.write(fd, record(args.cmdline, args.pid))
     print("sent", flush=True)
     if args.take:
