@@ -49,27 +49,25 @@ uint32_t CJobData::FromFifo(CIpcFifo& fifo, uint32_t timeoutTenths) {
 }
 
 uint32_t CJobData::ToFifo(CIpcFifo& fifo, uint32_t /*timeoutUnused*/) {
-    if (!RecordWordWrite(fifo, static_cast<uint32_t>(m_eJobType))) {
-        QM_TRACE_INTERNAL(1, "error on fifo.Write", "m_eJobType=%s, size=%d, error=%s)",
-                          CDEdureMsg::ToString(m_eJobType), 4, strerror(errno));
-        return ERROR_WRITE_FAULT;
-    }
+    const auto ulType = static_cast<uint32_t>(m_eJobType);
     switch (m_eJobType) {
+    case CDEdureMsg::eRequestAction:
+        break;
     case CDEdureMsg::eEmpty:
     case CDEdureMsg::eAccept:
     case CDEdureMsg::eShutdownKernel:
-        return ERROR_SUCCESS;
-    case CDEdureMsg::eRequestAction:
-        break;
+        return RecordWrite(fifo, ulType, nullptr, false);
     default:
-        return ERROR_GEN_FAILURE;
+        // The word goes out as always; the reader rejects the record by it.
+        return RecordWrite(fifo, ulType, nullptr, false) == ERROR_SUCCESS ? ERROR_GEN_FAILURE : ERROR_WRITE_FAULT;
     }
 
     ResetContent();
     m_pidClient = getpid();
     if (!PushBack(m_csCmdLine.c_str()) || !PushBack(static_cast<int>(m_pidClient)))
         return ERROR_NOT_ENOUGH_MEMORY;
-    const uint32_t ulRet = RecordPayloadWrite(fifo, *this, false);
+    // No dump: the command line may hold a password switch.
+    const uint32_t ulRet = RecordWrite(fifo, ulType, this, false);
     if (ulRet != ERROR_SUCCESS)
         QM_TRACE_INTERNAL(1, "error on fifo.Write", "m_eJobType=%s, size=%u, error=%s)",
                           CDEdureMsg::ToString(m_eJobType), SizeGet(), strerror(errno));

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "ipc/process_fds.h"
+#include "ipc/shared_word.h"
 #include "support/msc.h"
 #include "support/opus_trace.h"
 #include "support/win_error.h"
@@ -437,15 +438,20 @@ uint32_t CKrnl2Inter::ResponseAckWait(uint32_t ulTimeoutTenths) {
         QM_TRACE_INTERNAL(1, "", "Important interface pointer 'm_pSessionCtrl' not initialized");
         return ERROR_INVALID_HANDLE;
     }
-    auto taken = [this] {
-        return __atomic_load_n(&m_pSessionCtrl->nMsgSent, __ATOMIC_ACQUIRE) ==
-               __atomic_load_n(&m_pSessionCtrl->nMsgRead, __ATOMIC_ACQUIRE);
-    };
-    if (!WaitFor(taken, DeadlineTenths(ulTimeoutTenths))) {
-        QM_TRACE_INTERNAL(2, "", "TIMEOUT");
-        return ERROR_TIMEOUT;
+    // The client wakes us when it counts; one that does not is looked at every kLook.
+    const auto deadline = DeadlineTenths(ulTimeoutTenths);
+    for (;;) {
+        const uint32_t ulRead = __atomic_load_n(&m_pSessionCtrl->nMsgRead, __ATOMIC_ACQUIRE);
+        if (__atomic_load_n(&m_pSessionCtrl->nMsgSent, __ATOMIC_ACQUIRE) == ulRead)
+            return ERROR_SUCCESS;
+        const auto now = Clock::now();
+        if (now >= deadline) {
+            QM_TRACE_INTERNAL(2, "", "TIMEOUT");
+            return ERROR_TIMEOUT;
+        }
+        SharedWordWait(&m_pSessionCtrl->nMsgRead, ulRead,
+                       std::chrono::duration_cast<std::chrono::microseconds>(std::min<Clock::duration>(deadline - now, kLook)));
     }
-    return ERROR_SUCCESS;
 }
 
 uint32_t CKrnl2Inter::CountMessage(uint32_t SESSIONCTRL::*counter) {
@@ -454,6 +460,8 @@ uint32_t CKrnl2Inter::CountMessage(uint32_t SESSIONCTRL::*counter) {
     if ((!m_pSessionCtrl || fStale) && (Type() != IF_CLIENT || !SessionCtrlAttach()))
         return ERROR_INVALID_HANDLE;
     __atomic_add_fetch(&(m_pSessionCtrl->*counter), 1, __ATOMIC_RELEASE);
+    if (counter == &SESSIONCTRL::nMsgRead)
+        SharedWordWake(&m_pSessionCtrl->nMsgRead);
     QM_TRACE_INTERNAL(4, "Send / receive counters", "nMsgSent=%u nMsgRead=%u => %s", m_pSessionCtrl->nMsgSent,
                       m_pSessionCtrl->nMsgRead,
                       m_pSessionCtrl->nMsgSent == m_pSessionCtrl->nMsgRead ? "OK" : "going out of sync");

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
 
 #include "ipc/ipc_fifo.h"
 #include "ipc/param_queue.h"
@@ -21,9 +22,6 @@ bool RecordWordRead(CIpcFifo& fifo, uint32_t& ulWord, uint32_t timeoutTenths) {
     return fifo.Read(&ulWord, sizeof(ulWord), ReadTimeout(timeoutTenths)) == sizeof(ulWord);
 }
 
-bool RecordWordWrite(CIpcFifo& fifo, uint32_t ulWord) {
-    return fifo.Write(&ulWord, sizeof(ulWord)) == sizeof(ulWord);
-}
 
 uint32_t RecordPayloadRead(CIpcFifo& fifo, CParamQueue& queue, uint32_t timeoutTenths, bool fDump) {
     queue.ResetContent();
@@ -51,15 +49,18 @@ uint32_t RecordPayloadRead(CIpcFifo& fifo, CParamQueue& queue, uint32_t timeoutT
     return ERROR_SUCCESS;
 }
 
-uint32_t RecordPayloadWrite(CIpcFifo& fifo, const CParamQueue& queue, bool fDump) {
-    const uint32_t ulSize = queue.SizeGet();
-    if (!RecordWordWrite(fifo, ulSize))
-        return ERROR_WRITE_FAULT;
-    if (ulSize == 0)
-        return ERROR_SUCCESS;
-    if (fDump && g_Trace.IsOn(4)) {
-        QM_TRACE_INTERNAL(4, "", "sending payload, %u bytes", ulSize);
-        g_Trace.OutBinary(4, queue.PtrGet(), static_cast<int>(ulSize), 16, 8, false, nullptr);
+uint32_t RecordWrite(CIpcFifo& fifo, uint32_t ulType, const CParamQueue* pPayload, bool fDump) {
+    const uint32_t ulSize = pPayload ? pPayload->SizeGet() : 0;
+    std::string strRecord(reinterpret_cast<const char*>(&ulType), sizeof ulType);
+    if (pPayload) {
+        strRecord.append(reinterpret_cast<const char*>(&ulSize), sizeof ulSize);
+        if (ulSize > 0)
+            strRecord.append(reinterpret_cast<const char*>(pPayload->PtrGet()), ulSize);
     }
-    return fifo.Write(queue.PtrGet(), ulSize) == ulSize ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+    if (fDump && ulSize > 0 && g_Trace.IsOn(4)) {
+        QM_TRACE_INTERNAL(4, "", "sending payload, %u bytes", ulSize);
+        g_Trace.OutBinary(4, pPayload->PtrGet(), static_cast<int>(ulSize), 16, 8, false, nullptr);
+    }
+    const auto nBytes = static_cast<unsigned int>(strRecord.size());
+    return fifo.Write(strRecord.data(), nBytes) == nBytes ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }

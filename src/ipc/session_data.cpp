@@ -29,16 +29,14 @@ uint32_t CSessionData::ToFifo(CIpcFifo& fifo, uint32_t /*timeoutUnused*/) {
         QM_TRACE_INTERNAL(1, "", "fifo '%s' is not open", fifo.PathGet());
         return ERROR_GEN_FAILURE;
     }
-    if (!RecordWordWrite(fifo, static_cast<uint32_t>(m_eType))) {
-        QM_TRACE_INTERNAL(1, "", "fifo.Write(%s,...) failed", CDEdureMsg::ToString(m_eType));
-        return ERROR_WRITE_FAULT;
-    }
-    if (m_eType == CDEdureMsg::eEmpty || m_eType == CDEdureMsg::eJobDone)
-        return ERROR_SUCCESS;
-    // The type word is already out; the reader rejects the record by it as well.
-    if (!CDEdureMsg::HasSessionPayload(m_eType))
+    const auto ulType = static_cast<uint32_t>(m_eType);
+    const bool fPayload = m_eType != CDEdureMsg::eEmpty && m_eType != CDEdureMsg::eJobDone;
+    if (fPayload && !CDEdureMsg::HasSessionPayload(m_eType)) {
+        // The word goes out as always; the reader rejects the record by it.
+        RecordWrite(fifo, ulType, nullptr, false);
         return ERROR_GEN_FAILURE;
-    const uint32_t ulRet = RecordPayloadWrite(fifo, *this, true);
+    }
+    const uint32_t ulRet = RecordWrite(fifo, ulType, fPayload ? this : nullptr, true);
     if (ulRet != ERROR_SUCCESS)
         QM_TRACE_INTERNAL(1, "", "fifo.Write(%s,...) failed", CDEdureMsg::ToString(m_eType));
     return ulRet;
