@@ -214,7 +214,8 @@ bool CBupArchive::FileGet(const char* pcsFile, uint8_t* pBuffer, uint32_t& ulSiz
     } else if (const auto it = listing->descriptions.find(static_cast<size_t>(nMember));
                it != listing->descriptions.end() &&
                ArchiveIsDescription(listing->members[static_cast<size_t>(nMember)].strName)) {
-        memcpy(pBuffer, it->second.data(), it->second.size());
+        if (!it->second.empty())
+            memcpy(pBuffer, it->second.data(), it->second.size());
         ulSize = static_cast<uint32_t>(it->second.size());
         fRet = true;
     } else if ((fReaderOpen || Open(reader, &listing)) && (nMember = FirstMatch(listing->members, pcsFile)) >= 0 &&
@@ -228,7 +229,8 @@ bool CBupArchive::FileGet(const char* pcsFile, uint8_t* pBuffer, uint32_t& ulSiz
                              },
                              strError);
         if (fRet) {
-            memcpy(pBuffer, strData.data(), strData.size());
+            if (!strData.empty())
+                memcpy(pBuffer, strData.data(), strData.size());
             ulSize = static_cast<uint32_t>(strData.size());
             CArchiveCache& cache = CArchiveCache::ForJob();
             if (ArchiveIsDescription(listing->members[static_cast<size_t>(nMember)].strName) &&
