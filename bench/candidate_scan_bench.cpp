@@ -3,11 +3,13 @@
 #include <benchmark/benchmark.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "bench_report.h"
 #include "kernel/krnl2_app.h"
 #include "support/opus_trace.h"
 #include "support/pipe_child.h"
@@ -103,6 +105,39 @@ void BM_UnzipListingStart(benchmark::State& state) {
 }
 BENCHMARK(BM_UnzipListingStart)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3)->ReportAggregatesOnly(true);
 
+// The figures against this machine's limit: the scan per package, for each
+// directory size, against one start of unzip -l on the same package.
+void ReportRatios() {
+    std::vector<double> starts;
+    for (int i = 0; i < 20; ++i)
+        starts.push_back(qmbench::RunSeconds({"unzip", "-l", Fixture().Package()}));
+    const double unzipMs = qmbench::Median(starts) * 1000;
+    CKrnl2App app;
+    app.Qmx().BinaryPathSet(QMXSIM_SO);
+    if (app.Qmx().Install() != 0)
+        return;
+    app.JobCmdInfo().Parse("-at");
+    for (const int n : {10, 100, 1000}) {
+        const std::string dir = Fixture().Directory(n);
+        std::vector<double> perPackage;
+        for (int i = 0; i < 3; ++i) {
+            std::vector<CBupAssessmentEx> results;
+            const auto start = qmbench::Clock::now();
+            app.UpdateFilesFindAndCheck(dir.c_str(), "", results);
+            perPackage.push_back(std::chrono::duration<double, std::milli>(qmbench::Clock::now() - start).count() / n);
+        }
+        qmbench::Report("scan of " + std::to_string(n) + " packages, per package", qmbench::Median(perPackage),
+                        unzipMs, "ms", 0.1);
+    }
+    app.Qmx().Uninstall();
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    ReportRatios();
+    return 0;
+}
