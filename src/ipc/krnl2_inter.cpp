@@ -173,8 +173,9 @@ bool CKrnl2Inter::RequestsWaitingFrom(pid_t pid, std::string& strWhy) {
     constexpr size_t kAheadMax = 256;
     bool fNamed = false;
     int nBytes = 0;
-    while (ioctl(m_RequestFifo.FileGet(), FIONREAD, &nBytes) == 0 && nBytes > 0) {
-        if (m_RequestsAhead.size() >= kAheadMax) {
+    // Broken records count too, so a writer streaming garbage cannot keep us here.
+    for (size_t nReads = 0; ioctl(m_RequestFifo.FileGet(), FIONREAD, &nBytes) == 0 && nBytes > 0; ++nReads) {
+        if (m_RequestsAhead.size() >= kAheadMax || nReads >= 4 * kAheadMax) {
             strWhy = "more than " + std::to_string(kAheadMax) + " requests are waiting";
             return true;
         }
