@@ -1,6 +1,7 @@
 // A BIOS update of a large image through the front-end, the kernel and the
 // simulated board, against unpacking the same package and copying its image
-// (unzip + cp), with the kernel's peak memory. Runs inside the sandbox, with
+// (unzip + cp), with the kernel's peak memory; and an update whose part is
+// searched for beside 100 other packages, against the same update alone. Runs inside the sandbox, with
 // the installed layout (scripts/bench).
 #include <sys/resource.h>
 #include <unistd.h>
@@ -61,6 +62,39 @@ double UnpackAndCopy(const fs::path& dir, const std::string& package) {
     return unzip < 0 || cp < 0 ? -1 : unzip + cp;
 }
 
+bool Made(const std::vector<std::string>& argv, const fs::path& dir) { return Wait(Start(argv, dir.string())) == 0; }
+
+// An update whose one part comes from a common package, alone in its directory
+// and beside 100 other packages, which every search for the part meets.
+bool ReportBesidePackages(const fs::path& root) {
+    const fs::path alone = root / "alone", crowded = root / "crowded";
+    for (const fs::path& dir : {alone, crowded}) {
+        fs::create_directories(dir);
+        std::ofstream(dir / "p1.bin") << "the part";
+        if (!Made({QMXSIM_MAKE_PACKAGE, "common.bup", "--packtype", "QUILLMARK_COMMON_ARCHIVE", "--part", "p1.bin"},
+                  dir) ||
+            !Made({QMXSIM_MAKE_PACKAGE, "update.bup", "--bios", "9.99", "--part", "p1.bin"}, dir) ||
+            !Made({"zip", "-q", "-d", "update.bup", "p1.bin"}, dir))
+            return false;
+        fs::remove(dir / "p1.bin");
+    }
+    if (!Made({QMXSIM_MAKE_PACKAGE, "other.bup", "--board", "OTHER", "--bios", "1.00"}, crowded))
+        return false;
+    for (int i = 0; i < 100; ++i)
+        fs::copy_file(crowded / "other.bup", crowded / ("other" + std::to_string(i) + ".bup"));
+    fs::remove(crowded / "other.bup");
+    std::vector<double> alones, crowdeds;
+    long kb = 0;
+    for (int i = 0; i < kRuns; ++i) {
+        alones.push_back(UpdateOnce(alone, "update.bup", kb));
+        crowdeds.push_back(UpdateOnce(crowded, "update.bup", kb));
+        if (alones.back() < 0 || crowdeds.back() < 0)
+            return false;
+    }
+    Report("update with one part beside 100 packages", Median(crowdeds) * 1000, Median(alones) * 1000, "ms", 1.2);
+    return true;
+}
+
 }  // namespace
 
 int main() {
@@ -103,6 +137,10 @@ int main() {
             perMb16 = perMb;
         else
             Report("  time per MB, 64 MB against 16 MB", perMb * 1000, perMb16 * 1000, "ms", 1.2);
+    }
+    if (!ReportBesidePackages(dir)) {
+        std::fputs("update_bench: the update beside 100 packages failed\n", stderr);
+        return 1;
     }
     fs::remove_all(dir);
     return 0;
