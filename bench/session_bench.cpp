@@ -3,7 +3,6 @@
 // runs only inside the sandbox (scripts/bench sets it up).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,8 +22,6 @@
 
 COpusTrace g_Trace("");
 
-extern char** environ;
-
 namespace {
 
 // The last run's time per acknowledged message.
@@ -35,32 +32,21 @@ const char* FrontEnd() {
     return psz ? psz : "/opt/fleetmon/quillmark/bin/quillmark";
 }
 
-int RunQuiet(const char* pszProgram, const char* pszArg) {
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-    char* argv[] = {const_cast<char*>(pszProgram), const_cast<char*>(pszArg), nullptr};
-    pid_t pid = 0;
-    const int nErr = posix_spawn(&pid, pszProgram, &fa, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&fa);
-    if (nErr != 0)
-        return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// Until the last kernel has ended and taken its announcement with it.
+void KernelGoneWait() {
+    while (MscFileExists(CKrnl2Inter::s_FifoName))
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 // Front-end start to exit, the kernel started by it; the previous kernel has ended.
 void BM_FrontEndSession(benchmark::State& state) {
     for (auto _ : state) {
-        if (RunQuiet(FrontEnd(), "-i") != 0) {
+        if (qmbench::Wait(qmbench::Start({FrontEnd(), "-i"})) != 0) {
             state.SkipWithError("quillmark -i failed");
             break;
         }
         state.PauseTiming();
-        while (MscFileExists(CKrnl2Inter::s_FifoName))
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        KernelGoneWait();
         state.ResumeTiming();
     }
 }
@@ -146,11 +132,6 @@ double FifoRoundTripMicros(int nTrips) {
     unlink(back.c_str());
     rmdir(szDir);
     return micros;
-}
-
-void KernelGoneWait() {
-    while (MscFileExists(CKrnl2Inter::s_FifoName))
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 // Null sessions with the kernel already running and started by the front-end,

@@ -7,23 +7,9 @@
 #include <cerrno>
 #include <vector>
 
+#include "file_stream.h"
+
 namespace qmxsim {
-namespace {
-
-int WriteAll(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return 0;
-}
-
-}  // namespace
 
 int ReadWholeFile(const std::string& path, std::string& out) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -58,7 +44,7 @@ int WriteFileAtomic(const std::string& path, const std::string& data) {
     int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0) return errno;
 
-    int err = WriteAll(fd, data);
+    int err = WriteAll(fd, data.data(), data.size());
     if (err == 0 && ::fchmod(fd, mode) != 0) err = errno;
     // Without the sync a crash after the rename could leave an empty file.
     if (err == 0 && ::fsync(fd) != 0) err = errno;

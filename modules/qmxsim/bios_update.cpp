@@ -215,7 +215,9 @@ Refusal WriteBlock(const std::string& state_dir, const std::string& source, cons
     const off_t begin = size * static_cast<off_t>(n) / kBlocks;
     const off_t end = size * static_cast<off_t>(n + 1) / kBlocks;
     const std::string staging = state_dir + "/" + kStagingFile;
-    const int flags = O_WRONLY | O_CLOEXEC | O_NOFOLLOW | (n == 0 ? O_CREAT | O_TRUNC : O_APPEND);
+    // Block 0 starts a new file, never one found at the name; the rest append to it.
+    if (n == 0 && ::unlink(staging.c_str()) != 0 && errno != ENOENT) return Refuse(WriteFailure(errno));
+    const int flags = O_WRONLY | O_CLOEXEC | O_NOFOLLOW | (n == 0 ? O_CREAT | O_EXCL : O_APPEND);
     Fd out(::open(staging.c_str(), flags, 0644));
     if (out.fd < 0 && n > 0 && errno == ENOENT)
         return Refuse(QMX2_REASON_INVALID_PARAMETERS, "block " + std::to_string(n + 1) + " does not follow the blocks written");

@@ -23,6 +23,8 @@ ssize_t ReadAt(int fd, char* p, size_t count, off_t offset) {
     return static_cast<ssize_t>(done);
 }
 
+}  // namespace
+
 int WriteAll(int fd, const char* p, size_t count) {
     while (count > 0) {
         const ssize_t n = ::write(fd, p, count);
@@ -33,8 +35,6 @@ int WriteAll(int fd, const char* p, size_t count) {
     }
     return 0;
 }
-
-}  // namespace
 
 int AppendRange(int from, off_t begin, off_t end, int to) {
     std::vector<char> buffer(kStreamChunk);

@@ -10,6 +10,9 @@ namespace qmxsim {
 
 constexpr size_t kStreamChunk = 256 * 1024;
 
+// Writes all count bytes, retrying short and interrupted writes. 0 or the errno.
+int WriteAll(int fd, const char* p, size_t count);
+
 // Appends bytes [begin, end) of from to the end of to. 0 or the errno of the
 // failure; ENODATA when from ends before end.
 int AppendRange(int from, off_t begin, off_t end, int to);

@@ -89,6 +89,11 @@ std::shared_ptr<SArchiveListing> CBupArchive::Listing(CZipReader* pReader, bool*
         if (pfReaderOpen)
             *pfReaderOpen = listing->fZip;
     }
+    return Verdict(listing, strError);
+}
+
+std::shared_ptr<SArchiveListing> CBupArchive::Verdict(const std::shared_ptr<SArchiveListing>& listing,
+                                                      const std::string& strError) const {
     if (!listing || !listing->fZip) {
         QM_TRACE_INTERNAL(2, "", "cannot open '%s': %s", m_csBupFile.c_str(),
                           (listing ? listing->strError : strError).c_str());
@@ -107,20 +112,10 @@ bool CBupArchive::Open(CZipReader& reader, std::shared_ptr<SArchiveListing>* pLi
     struct stat st {};
     std::string strError;
     const int fd = CZipReader::OpenRegular(m_csBupFile, st, strError);
-    const std::shared_ptr<SArchiveListing> listing = fd >= 0 ? Read(fd, st, reader) : nullptr;
-    if (!listing || !listing->fZip) {
-        QM_TRACE_INTERNAL(2, "", "cannot open '%s': %s", m_csBupFile.c_str(),
-                          (listing ? listing->strError : strError).c_str());
-        return false;
-    }
-    if (!listing->strRefusal.empty()) {
-        m_strRefusal = listing->strRefusal;
-        QM_TRACE_INTERNAL(1, "refused", "'%s': %s", m_csBupFile.c_str(), m_strRefusal.c_str());
-        return false;
-    }
-    if (pListing)
+    const std::shared_ptr<SArchiveListing> listing = Verdict(fd >= 0 ? Read(fd, st, reader) : nullptr, strError);
+    if (listing && pListing)
         *pListing = listing;
-    return true;
+    return listing != nullptr;
 }
 
 bool CBupArchive::FileFind(const char* pcsFileSpec, std::vector<CString>& list, bool fIgnoreCase) const {

@@ -72,6 +72,10 @@ private:
     // null as Open is false. When it had to be read now, pReader is left open on it.
     std::shared_ptr<SArchiveListing> Listing(CZipReader* pReader = nullptr, bool* pfReaderOpen = nullptr) const;
     std::shared_ptr<SArchiveListing> Read(int fd, const struct stat& st, CZipReader& reader) const;
+    // The listing when it is a zip archive the judge accepted; otherwise null, with
+    // the refusal kept and the reason traced.
+    std::shared_ptr<SArchiveListing> Verdict(const std::shared_ptr<SArchiveListing>& listing,
+                                             const std::string& strError) const;
     // The members matching any of the patterns, from one opening of the archive.
     bool Extract(const std::vector<const char*>& patterns, const char* pcsDirDestin) const;
 
