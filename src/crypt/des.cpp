@@ -1,12 +1,12 @@
 #include "crypt/des.h"
 
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
+#include <string.h>
 
 #include <charconv>
 #include <cstring>
 #include <vector>
 
+#include "crypt/lib_crypto.h"
 #include "support/opus_trace.h"
 
 namespace {
@@ -17,32 +17,42 @@ class CEde {
 public:
     CEde(const unsigned char* pK1, const unsigned char* pK2, const unsigned char* pK3,
          bool fEncrypt)
-        : m_pCtx(EVP_CIPHER_CTX_new()) {
+        : m_pLib(SLibCrypto::Get()), m_pCtx(m_pLib ? m_pLib->pCtxNew() : nullptr) {
         unsigned char abKey[CDes::kMaxKey];
         std::memcpy(abKey, pK1, CDes::kBlock);
         std::memcpy(abKey + CDes::kBlock, pK2, CDes::kBlock);
         std::memcpy(abKey + 2 * CDes::kBlock, pK3, CDes::kBlock);
         m_fOk = m_pCtx &&
-                EVP_CipherInit_ex(m_pCtx, EVP_des_ede3_ecb(), nullptr, abKey, nullptr,
-                                  fEncrypt ? 1 : 0) == 1 &&
-                EVP_CIPHER_CTX_set_padding(m_pCtx, 0) == 1;
-        OPENSSL_cleanse(abKey, sizeof abKey);
+                m_pLib->pCipherInit(m_pCtx, m_pLib->pDesEde3Ecb(), nullptr, abKey, nullptr,
+                                    fEncrypt ? 1 : 0) == 1 &&
+                m_pLib->pCtxSetPadding(m_pCtx, 0) == 1;
+        explicit_bzero(abKey, sizeof abKey);
     }
-    ~CEde() { EVP_CIPHER_CTX_free(m_pCtx); }
+    ~CEde() {
+        if (m_pCtx)
+            m_pLib->pCtxFree(m_pCtx);
+    }
     CEde(const CEde&) = delete;
     CEde& operator=(const CEde&) = delete;
 
     // nLength is a multiple of the block size.
     bool Run(const unsigned char* pIn, unsigned char* pOut, int nLength) {
         int nDone = 0;
-        return m_fOk && EVP_CipherUpdate(m_pCtx, pOut, &nDone, pIn, nLength) == 1 &&
+        return m_fOk && m_pLib->pCipherUpdate(m_pCtx, pOut, &nDone, pIn, nLength) == 1 &&
                nDone == nLength;
     }
 
 private:
+    const SLibCrypto* m_pLib;
     EVP_CIPHER_CTX* m_pCtx;
     bool m_fOk = false;
 };
+
+// explicit_bzero wants a buffer even for no bytes.
+void Wipe(std::vector<unsigned char>& bytes) {
+    if (!bytes.empty())
+        explicit_bzero(bytes.data(), bytes.size());
+}
 
 void XorBlock(unsigned char* pDst, const unsigned char* pA, const unsigned char* pB) {
     for (int i = 0; i < CDes::kBlock; ++i)
@@ -87,7 +97,7 @@ CDes::CDes(const unsigned char* pKey, int nKeyLength, unsigned char bMode,
 }
 
 CDes::~CDes() {
-    OPENSSL_cleanse(m_abKey, sizeof m_abKey);
+    explicit_bzero(m_abKey, sizeof m_abKey);
 }
 
 bool CDes::Cipher(const unsigned char* pData, int nLength, unsigned char* pOut,
@@ -153,14 +163,14 @@ bool CDes::crypt(const char* pIn, int& nInLength, char* pOut, int& nOutLength, b
     const int nData = static_cast<int>(data.size());
     if (nData % kBlock != 0 || (fMac && nData == 0)) {
         QM_TRACE_INTERNAL(1, "Data is not a whole number of blocks", "nData=%d", nData);
-        OPENSSL_cleanse(data.data(), data.size());
+        Wipe(data);
         return false;
     }
 
     std::vector<unsigned char> result(fMac ? kBlock : data.size());
     bool fOk = fMac ? Mac(data.data(), nData, result.data())
                     : Cipher(data.data(), nData, result.data(), fEncrypt);
-    OPENSSL_cleanse(data.data(), data.size());
+    Wipe(data);
     if (!fOk)
         QM_TRACE_INTERNAL(1, "Cipher failed", "bMode=0x%02X", m_bMode);
     else if (!fMac && !fEncrypt && (m_bMode & kPadMask) == kPadIso2)
@@ -175,7 +185,7 @@ bool CDes::crypt(const char* pIn, int& nInLength, char* pOut, int& nOutLength, b
     if (fOk && nResult > 0)
         std::memcpy(pOut, result.data(), result.size());
     nOutLength = nResult;
-    OPENSSL_cleanse(result.data(), result.size());
+    Wipe(result);
     QM_TRACE_LEAVE(6, "fOk=%d, nOutLength=%d", fOk, nOutLength);
     return fOk;
 }

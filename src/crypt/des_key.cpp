@@ -1,6 +1,6 @@
 #include "crypt/des.h"
 
-#include <openssl/crypto.h>
+#include <string.h>
 
 #include "crypt/key_table.h"
 #include "support/opus_trace.h"
@@ -34,7 +34,7 @@ unsigned int CDes::RetrieveDESKey(unsigned char* pKey, unsigned int nLength,
             b = static_cast<unsigned char>(b ^ abGathered[k]);
         pKey[j] = b;
     }
-    OPENSSL_cleanse(abGathered, sizeof abGathered);
+    explicit_bzero(abGathered, sizeof abGathered);
     QM_TRACE_LEAVE(6, "result=0");
     return 0;
 }

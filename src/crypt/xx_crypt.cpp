@@ -1,6 +1,6 @@
 #include "crypt/xx_crypt.h"
 
-#include <openssl/crypto.h>
+#include <string.h>
 
 #include <algorithm>
 #include <random>
@@ -15,7 +15,10 @@ namespace {
 // Wipes a byte buffer when it goes out of scope, whichever way the function returns.
 struct CWiped : std::vector<unsigned char> {
     using std::vector<unsigned char>::vector;
-    ~CWiped() { OPENSSL_cleanse(data(), size()); }
+    ~CWiped() {
+        if (!empty())
+            explicit_bzero(data(), size());
+    }
     char* chars() { return reinterpret_cast<char*>(data()); }
 };
 
