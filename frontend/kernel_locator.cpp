@@ -20,6 +20,7 @@
 #include "frontend/lock_file.h"
 #include "frontend/process_liveness.h"
 #include "frontend/signal_guard.h"
+#include "frontend/start_watch.h"
 #include "support/opus_trace.h"
 
 extern char** environ;
@@ -90,6 +91,7 @@ std::unique_ptr<CKrnl2Inter> CKernelLocator::Attach() {
     CSignalGuard::ThrowIfInterrupted();
 
     const pid_t pid = Spawn();
+    CStartWatch watch(CKrnl2Inter::s_FifoName, pid);
     const auto deadline = Clock::now() + std::chrono::seconds(kStartSeconds);
     for (;;) {
         CSignalGuard::ThrowIfInterrupted();
@@ -102,18 +104,26 @@ std::unique_ptr<CKrnl2Inter> CKernelLocator::Attach() {
                                  Distrusted() + "the kernel could not be started: " + WaitStatusText(ended->second));
         // The bytes may still be those of a kernel that is going away; only
         // the announcement of the one just started counts.
+        bool fOther = false;
         if (InitFifoHoldsAccessBytes(1)) {
             auto pInter = std::make_unique<CKrnl2Inter>();
             if (pInter->Open(IF_FORCE_CLIENT, accept) && pInter->ServerPid() == pid) {
                 TrustEnsure(*pInter);
                 return pInter;
             }
+            fOther = true;
         }
         if (Clock::now() >= deadline)
             throw CFrontendError(eExitKernel, Distrusted() + "the kernel (process " + std::to_string(pid) +
                                                   ") did not announce itself within " +
                                                   std::to_string(kStartSeconds) + " s");
-        std::this_thread::sleep_for(kLook);
+        // Another kernel's announcement, which our look has just written back, would
+        // wake the watch at once: look again a little later instead.
+        if (fOther)
+            std::this_thread::sleep_for(kLook);
+        else
+            watch.Wait(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()) +
+                       std::chrono::milliseconds(1));
     }
 }
 
@@ -130,7 +140,9 @@ SKernelStatus CKernelLocator::AnnouncementWait(const CKrnl2Inter& inter, int nSe
             throw CFrontendError(eExitKernel, "the kernel ended before it announced itself" + EndText(inter.ServerPid()));
         }
         CSignalGuard::ThrowIfInterrupted();
-        std::this_thread::sleep_for(kLook);
+        // The kernel wakes us when it leaves its initialisation; a kernel that
+        // dies does not, so its life is looked at every kLook.
+        inter.KernelStateChangeWait(status.nState, kLook);
     }
 }
 

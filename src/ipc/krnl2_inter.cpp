@@ -42,6 +42,27 @@ bool WaitFor(Cond cond, Clock::time_point deadline) {
     }
 }
 
+// Like WaitFor, for a word of the announcement: sleeps until the kernel changes
+// and wakes it, looking at least every kLook.
+template <typename Cond>
+bool WaitForWord(const int32_t& nWord, Cond cond, Clock::time_point deadline) {
+    for (;;) {
+        const int32_t nSeen = __atomic_load_n(&nWord, __ATOMIC_ACQUIRE);
+        if (cond(nSeen))
+            return true;
+        const auto now = Clock::now();
+        if (now >= deadline)
+            return false;
+        SharedWordWait(reinterpret_cast<const uint32_t*>(&nWord), static_cast<uint32_t>(nSeen),
+                       std::chrono::duration_cast<std::chrono::microseconds>(std::min<Clock::duration>(deadline - now, kLook)));
+    }
+}
+
+void WordPublish(int32_t& nWord, int32_t nValue) {
+    __atomic_store_n(&nWord, nValue, __ATOMIC_RELEASE);
+    SharedWordWake(reinterpret_cast<const uint32_t*>(&nWord));
+}
+
 CString ResponseFifoPath(pid_t pid) {
     CString cs;
     cs.Format("%s_%d.sync", CKrnl2Inter::s_ResponseFifoBase, static_cast<int>(pid));
@@ -324,8 +345,8 @@ uint32_t CKrnl2Inter::Connect(uint32_t ulTimeoutTenths) {
         return m_jobdata.FromFifo(m_RequestFifo, 10);
     }
     if (Type() == IF_CLIENT) {
-        const bool fReady = WaitFor([this] { return m_pInfo->eKernelState == eQmKrnl2Ready; },
-                                    DeadlineTenths(ulTimeoutTenths));
+        const bool fReady = WaitForWord(m_pInfo->eKernelState, [](int32_t eState) { return eState == eQmKrnl2Ready; },
+                                        DeadlineTenths(ulTimeoutTenths));
         if (!fReady) {
             QM_TRACE_INTERNAL(2, "kernel is locked by a process", "PID=%d", m_pInfo->pidClient);
             return WAIT_TIMEOUT;
@@ -426,11 +447,11 @@ uint32_t CKrnl2Inter::SessionDataSend() { return m_sessiondata.ToFifo(m_Response
 
 void CKrnl2Inter::SessionClose(uint32_t) {
     if (Type() == IF_SERVER) {
-        m_pInfo->pidClient = 0;
+        SessionOwnerSet(0);
         return;
     }
     const int32_t pidOwn = static_cast<int32_t>(getpid());
-    if (!WaitFor([&] { return m_pInfo->pidClient != pidOwn; }, DeadlineTenths(20)))
+    if (!WaitForWord(m_pInfo->pidClient, [&](int32_t pid) { return pid != pidOwn; }, DeadlineTenths(20)))
         QM_TRACE_INTERNAL(2, "timeout for waiting kernel resetting", "PID=%d", pidOwn);
 }
 
@@ -479,4 +500,19 @@ uint32_t CKrnl2Inter::CountersMessagesSentAndReadReset() {
     __atomic_store_n(&m_pSessionCtrl->nMsgSent, 0, __ATOMIC_RELEASE);
     __atomic_store_n(&m_pSessionCtrl->nMsgRead, 0, __ATOMIC_RELEASE);
     return ERROR_SUCCESS;
+}
+
+void CKrnl2Inter::KernelStateSet(int32_t eState) {
+    if (BROADCASTINFO* pInfo = InfoWritable())
+        WordPublish(pInfo->eKernelState, eState);
+}
+
+void CKrnl2Inter::SessionOwnerSet(int32_t pid) {
+    if (BROADCASTINFO* pInfo = InfoWritable())
+        WordPublish(pInfo->pidClient, pid);
+}
+
+void CKrnl2Inter::KernelStateChangeWait(int32_t eSeen, std::chrono::microseconds maxWait) const {
+    if (m_pInfo)
+        SharedWordWait(reinterpret_cast<const uint32_t*>(&m_pInfo->eKernelState), static_cast<uint32_t>(eSeen), maxWait);
 }

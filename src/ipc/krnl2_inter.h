@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <chrono>
 #include <deque>
 #include <string>
 
@@ -107,6 +108,12 @@ public:
     // The server's view of the block; null on a client, which attaches it read-only.
     BROADCASTINFO* InfoWritable() const { return Type() == IF_SERVER ? m_pInfo : nullptr; }
     void ReadyToUse() { m_Connect.ReadyToUse(); }
+    // Server: publishes the kernel's state or the session's owner and wakes the
+    // clients waiting for it to change.
+    void KernelStateSet(int32_t eState);
+    void SessionOwnerSet(int32_t pid);
+    // Client: returns when the announced state is no longer eSeen, or after maxWait.
+    void KernelStateChangeWait(int32_t eSeen, std::chrono::microseconds maxWait) const;
 
     CJobData m_jobdata;
     CSessionData m_sessiondata;

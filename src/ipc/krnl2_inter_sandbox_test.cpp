@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -145,6 +146,44 @@ TEST(SandboxKernelInterface, ClientAttachedDuringStartCountsInTheSessionControl)
     EXPECT_EQ(pCtrl->nMsgRead, 1u);
     EXPECT_EQ(pBlock->pidClient, 4242) << "the session's owner is left alone";
     starting.Kill(nullptr);
+}
+
+// A client, which maps the announcement read-only, sleeps until the kernel
+// publishes a new state, and is woken then rather than at the end of its wait.
+TEST(SandboxKernelInterface, StateChangeWakesAWaitingClient) {
+    if (!InSandbox())
+        GTEST_SKIP() << "needs the test sandbox";
+    CKrnl2Inter server;
+    ASSERT_TRUE(server.Open(IF_FREE));
+    server.KernelStateSet(CKrnl2Inter::eQmKrnl2Init);
+    int aiReady[2];
+    ASSERT_EQ(pipe(aiReady), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(aiReady[0]);
+        CKrnl2Inter client;
+        if (!client.Open(IF_FORCE_CLIENT))
+            _exit(10);
+        const auto start = std::chrono::steady_clock::now();
+        if (write(aiReady[1], "r", 1) != 1)
+            _exit(11);
+        while (client.Info()->eKernelState == CKrnl2Inter::eQmKrnl2Init &&
+               std::chrono::steady_clock::now() - start < std::chrono::seconds(20))
+            client.KernelStateChangeWait(CKrnl2Inter::eQmKrnl2Init, std::chrono::seconds(20));
+        const bool fSoon = std::chrono::steady_clock::now() - start < std::chrono::seconds(10);
+        _exit(client.Info()->eKernelState == CKrnl2Inter::eQmKrnl2Ready && fSoon ? 0 : 12);
+    }
+    close(aiReady[1]);
+    char c;
+    ASSERT_EQ(read(aiReady[0], &c, 1), 1);
+    close(aiReady[0]);
+    usleep(50000);  // the client is asleep by now, most likely
+    server.KernelStateSet(CKrnl2Inter::eQmKrnl2Ready);
+    int nStatus = 0;
+    ASSERT_EQ(waitpid(child, &nStatus, 0), child);
+    EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << "status " << nStatus;
+    server.Kill();
 }
 
 // The kernel takes the requesting user from the response FIFO it opened, and

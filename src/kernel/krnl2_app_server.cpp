@@ -40,7 +40,7 @@ int32_t BlockStringPut(CKrnl2Inter::BROADCASTINFO& info, int32_t off, const char
 
 int CKrnl2App::RunServer() {
     QM_TRACE_ENTER(3, "%s", "");
-    m_If.InfoWritable()->eKernelState = CKrnl2Inter::eQmKrnl2Init;
+    m_If.KernelStateSet(CKrnl2Inter::eQmKrnl2Init);
     QM_TRACE_INTERNAL(4, "", "eKernelState=QMKRNL_INIT");
     BroadcastInfoUpdate(true);
     m_If.ResponseFifoKickOffZombies();
@@ -92,19 +92,19 @@ int CKrnl2App::TaskLoop() {
         switch (Qmx2Reason(ulStatus)) {
         case QMX2_REASON_INSUFFICIENT_PRIVILEGES:
         case QMX2_REASON_TXT_ENABLED:
-            pInfo->eKernelState = CKrnl2Inter::eQmKrnl2ErrInsufficentPrivileges;
+            m_If.KernelStateSet(CKrnl2Inter::eQmKrnl2ErrInsufficentPrivileges);
             QM_TRACE_INTERNAL(1, "", "Insufficient privileges");
             break;
         case QMX2_REASON_INVALID_DIRECTORY:
-            pInfo->eKernelState = CKrnl2Inter::eQmKrnl2ErrInvalidDirectory;
+            m_If.KernelStateSet(CKrnl2Inter::eQmKrnl2ErrInvalidDirectory);
             QM_TRACE_INTERNAL(1, "", "Invalid directory");
             break;
         case QMX2_REASON_OS_NOT_SUPPORTED:
-            pInfo->eKernelState = CKrnl2Inter::eQmKrnl2ErrOperatingSystemNotSupported;
+            m_If.KernelStateSet(CKrnl2Inter::eQmKrnl2ErrOperatingSystemNotSupported);
             QM_TRACE_INTERNAL(1, "", "Operating system not supported");
             break;
         default:
-            pInfo->eKernelState = CKrnl2Inter::eQmKrnl2ErrNoHardwareModuleFound;
+            m_If.KernelStateSet(CKrnl2Inter::eQmKrnl2ErrNoHardwareModuleFound);
             QM_TRACE_INTERNAL(1, "", "Hardware module not found");
             break;
         }
@@ -126,7 +126,7 @@ int CKrnl2App::TaskLoop() {
     m_FileNamePatterns.SetToken("system", "base_board");
     m_FileNamePatterns.SetToken("model", "product_name");
     m_FileNamePatterns.SetToken("biosversion", m_csActiveBios);
-    pInfo->eKernelState = CKrnl2Inter::eQmKrnl2Ready;
+    m_If.KernelStateSet(CKrnl2Inter::eQmKrnl2Ready);
     QM_TRACE_INTERNAL(4, "", "eKernelState=eQmKrnl2Ready");
     m_If.ReadyToUse();
 
@@ -185,7 +185,6 @@ int CKrnl2App::TaskLoop() {
 
 bool CKrnl2App::RequestServe() {
     CArchiveCache::ForJob().Clear();
-    CKrnl2Inter::BROADCASTINFO* pInfo = m_If.InfoWritable();
     uid_t uid = 0;
     std::string strUntrusted;
     const bool fOwnerKnown = m_If.ResponseFifoOwnerGet(uid, strUntrusted);
@@ -194,9 +193,9 @@ bool CKrnl2App::RequestServe() {
         TaskVarsClean();
         return false;
     }
-    pInfo->eKernelState = CKrnl2Inter::eQmKrnl2Busy;
+    m_If.KernelStateSet(CKrnl2Inter::eQmKrnl2Busy);
     QM_TRACE_INTERNAL(4, "", "eKernelState=QMKRNL_BUSY");
-    pInfo->pidClient = static_cast<int32_t>(m_If.m_jobdata.m_pidClient);
+    m_If.SessionOwnerSet(static_cast<int32_t>(m_If.m_jobdata.m_pidClient));
     QM_TRACE_INTERNAL(4, "", "Sending acknowledge to client");
     m_If.m_jobdata.m_eJobType = CDEdureMsg::eAccept;
     m_If.SendJob(50);
@@ -259,11 +258,10 @@ bool CKrnl2App::RequestServe() {
 }
 
 bool CKrnl2App::SessionEnd(bool fJob) {
-    CKrnl2Inter::BROADCASTINFO* pInfo = m_If.InfoWritable();
     m_If.ResponseFifo2Cleanup();
-    pInfo->pidClient = 0;
+    m_If.SessionOwnerSet(0);
     if (m_eShutDown == SD_NO) {
-        pInfo->eKernelState = CKrnl2Inter::eQmKrnl2Ready;
+        m_If.KernelStateSet(CKrnl2Inter::eQmKrnl2Ready);
         QM_TRACE_INTERNAL(4, "", "eKernelState=eQmKrnl2Ready");
     }
     if (m_fSkipReboot == 0 && m_JobCmdInfo.OptionExists(eNoReboot))
