@@ -77,7 +77,6 @@ std::unique_ptr<CKrnl2Inter> CKernelLocator::Attach() {
         auto pInter = std::make_unique<CKrnl2Inter>();
         if (pInter->Open(IF_FORCE_CLIENT, accept) && Alive(pInter->ServerPid())) {
             QM_TRACE_INTERNAL(3, "", "running kernel found: pid=%d", pInter->ServerPid());
-            TrustEnsure(*pInter);
             if (KindFits(*pInter))
                 return pInter;
             // It would take the job and do nothing with it.
@@ -107,10 +106,8 @@ std::unique_ptr<CKrnl2Inter> CKernelLocator::Attach() {
         bool fOther = false;
         if (InitFifoHoldsAccessBytes(1)) {
             auto pInter = std::make_unique<CKrnl2Inter>();
-            if (pInter->Open(IF_FORCE_CLIENT, accept) && pInter->ServerPid() == pid) {
-                TrustEnsure(*pInter);
+            if (pInter->Open(IF_FORCE_CLIENT, accept) && pInter->ServerPid() == pid)
                 return pInter;
-            }
             fOther = true;
         }
         if (Clock::now() >= deadline)
@@ -154,12 +151,6 @@ bool CKernelLocator::TrustedAnnouncement(int32_t pidServer, int32_t idMem) {
 }
 
 std::string CKernelLocator::Distrusted() const { return m_csDistrust.empty() ? "" : m_csDistrust + "; "; }
-
-void CKernelLocator::TrustEnsure(const CKrnl2Inter& inter) {
-    const std::string csWhy = KernelDistrust(inter.InfoId(), CKrnl2Inter::s_RequestFifoName, inter.ServerPid());
-    if (!csWhy.empty())
-        throw CFrontendError(eExitKernel, csWhy);
-}
 
 bool CKernelLocator::Alive(pid_t pid) {
     ReapChildren();

@@ -37,11 +37,10 @@ private:
     // Whether a running kernel is of the kind this front-end needs; false also
     // when it ended while we looked.
     bool KindFits(const CKrnl2Inter& inter);
-    // Throws (exit code 3) unless the kernel's block, request FIFO and process
-    // belong to root or to us: no job or password goes to anyone else.
-    static void TrustEnsure(const CKrnl2Inter& inter);
-    // For the announcements in the initialisation FIFO: another user's are skipped,
-    // and why is kept for the error should no kernel be found.
+    // For the announcements in the initialisation FIFO: only one whose block,
+    // request FIFO and process belong to root or to us is attached, so no job or
+    // password goes to anyone else; why another is skipped is kept for the error
+    // should no kernel be found.
     bool TrustedAnnouncement(int32_t pidServer, int32_t idMem);
     // "why; " for the last announcement skipped, else "".
     std::string Distrusted() const;

@@ -3,25 +3,25 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zip.h>
 
 #include <cerrno>
 #include <cstring>
 #include <memory>
 
+#include "bupinfo/lib_zip.h"
 #include "support/msc.h"
 
 namespace {
 
 std::string ErrnoText(const char* pszWhat) { return std::string(pszWhat) + ": " + strerror(errno); }
 
-SArchiveMember::EKind KindOf(zip_t* pZip, zip_uint64_t i, const std::string& name) {
+SArchiveMember::EKind KindOf(const SLibZip& z, zip_t* pZip, zip_uint64_t i, const std::string& name) {
     using K = SArchiveMember::EKind;
     if (!name.empty() && name.back() == '/')
         return K::eDirectory;
     zip_uint8_t opsys = 0;
     zip_uint32_t attributes = 0;
-    if (zip_file_get_external_attributes(pZip, i, 0, &opsys, &attributes) != 0 || opsys != ZIP_OPSYS_UNIX)
+    if (z.zip_file_get_external_attributes(pZip, i, 0, &opsys, &attributes) != 0 || opsys != ZIP_OPSYS_UNIX)
         return K::eFile;
     const mode_t mode = attributes >> 16;
     // Producers that leave the type out mean a plain file.
@@ -80,7 +80,7 @@ bool FolderEnter(CFd& cur, const std::string& step, std::string& strError) {
 
 CZipReader::~CZipReader() {
     if (m_pZip)
-        zip_discard(m_pZip);
+        m_pLib->zip_discard(m_pZip);
 }
 
 int CZipReader::OpenRegular(const char* pszPath, struct stat& st, std::string& strError) {
@@ -104,21 +104,24 @@ bool CZipReader::Open(const char* pszPath, uint32_t ulMaxMembers, std::string& s
 
 bool CZipReader::Open(int fdTaken, uint32_t ulMaxMembers, std::string& strError) {
     CFd fd(fdTaken);
+    if (!(m_pLib = SLibZip::Get(strError)))
+        return false;
+    const SLibZip& z = *m_pLib;
     int nErr = 0;
-    m_pZip = zip_fdopen(fd.get(), ZIP_CHECKCONS, &nErr);
+    m_pZip = z.zip_fdopen(fd.get(), ZIP_CHECKCONS, &nErr);
     if (!m_pZip) {
         zip_error_t error;
-        zip_error_init_with_code(&error, nErr);
-        strError = std::string("not a readable zip archive: ") + zip_error_strerror(&error);
-        zip_error_fini(&error);
+        z.zip_error_init_with_code(&error, nErr);
+        strError = std::string("not a readable zip archive: ") + z.zip_error_strerror(&error);
+        z.zip_error_fini(&error);
         return false;
     }
     fd.release();  // libzip owns it now
-    const zip_int64_t n = zip_get_num_entries(m_pZip, 0);
+    const zip_int64_t n = z.zip_get_num_entries(m_pZip, 0);
     for (zip_int64_t i = 0; i < n && m_members.size() <= ulMaxMembers; ++i) {
         zip_stat_t sb;
-        if (zip_stat_index(m_pZip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW, &sb) != 0) {
-            strError = std::string("cannot read the member list: ") + zip_strerror(m_pZip);
+        if (z.zip_stat_index(m_pZip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW, &sb) != 0) {
+            strError = std::string("cannot read the member list: ") + z.zip_strerror(m_pZip);
             return false;
         }
         SArchiveMember m;
@@ -127,7 +130,7 @@ bool CZipReader::Open(int fdTaken, uint32_t ulMaxMembers, std::string& strError)
         m.ullCompressedSize = (sb.valid & ZIP_STAT_COMP_SIZE) ? sb.comp_size : 0;
         m.tModified = (sb.valid & ZIP_STAT_MTIME) ? sb.mtime : 0;
         m.fEncrypted = (sb.valid & ZIP_STAT_ENCRYPTION_METHOD) && sb.encryption_method != ZIP_EM_NONE;
-        m.eKind = KindOf(m_pZip, static_cast<zip_uint64_t>(i), m.strName);
+        m.eKind = KindOf(z, m_pZip, static_cast<zip_uint64_t>(i), m.strName);
         m_members.push_back(std::move(m));
     }
     return true;
@@ -136,18 +139,19 @@ bool CZipReader::Open(int fdTaken, uint32_t ulMaxMembers, std::string& strError)
 bool CZipReader::Stream(size_t nMember, const std::function<bool(const char*, size_t)>& sink,
                         std::string& strError) const {
     const SArchiveMember& m = m_members.at(nMember);
-    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> file(zip_fopen_index(m_pZip, nMember, 0), zip_fclose);
+    const SLibZip& z = *m_pLib;
+    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> file(z.zip_fopen_index(m_pZip, nMember, 0), z.zip_fclose);
     if (!file) {
-        strError = std::string("cannot read: ") + zip_strerror(m_pZip);
+        strError = std::string("cannot read: ") + z.zip_strerror(m_pZip);
         return false;
     }
     static constexpr size_t kPiece = 64 * 1024;
     std::unique_ptr<char[]> buf(new char[kPiece]);
     uint64_t ullDone = 0;
     for (;;) {
-        const zip_int64_t n = zip_fread(file.get(), buf.get(), kPiece);
+        const zip_int64_t n = z.zip_fread(file.get(), buf.get(), kPiece);
         if (n < 0) {
-            strError = std::string("damaged data: ") + zip_file_strerror(file.get());
+            strError = std::string("damaged data: ") + z.zip_file_strerror(file.get());
             return false;
         }
         if (n == 0)

@@ -12,6 +12,7 @@
 #include "bupinfo/archive_judge.h"
 
 struct zip;
+struct SLibZip;
 
 class CZipReader {
 public:
@@ -40,6 +41,7 @@ public:
     bool Extract(size_t nMember, int dirfd, std::string& strError) const;
 
 private:
+    const SLibZip* m_pLib = nullptr;  // set by Open
     zip* m_pZip = nullptr;
     std::vector<SArchiveMember> m_members;
 };

@@ -6,6 +6,7 @@
 #include <string>
 
 struct zip;
+struct SLibZip;
 
 class CZipWriter {
 public:
@@ -22,5 +23,6 @@ public:
     bool Close(std::string& strError);
 
 private:
+    const SLibZip* m_pLib = nullptr;  // set by Open
     zip* m_pZip = nullptr;
 };

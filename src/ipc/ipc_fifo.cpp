@@ -23,32 +23,6 @@ using Clock = std::chrono::steady_clock;
 // end of file at once) happens at least this often.
 constexpr auto kLookInterval = std::chrono::milliseconds(5);
 
-// Like send() with MSG_NOSIGNAL: SIGPIPE is held back for this write and a
-// SIGPIPE it raised is taken away again, so even a process that did not
-// ignore the signal only sees EPIPE.
-ssize_t WriteNoSigPipe(int fd, const void* pBuffer, size_t count) {
-    sigset_t sigPipe;
-    sigset_t sigPending;
-    sigset_t sigOld;
-    sigemptyset(&sigPipe);
-    sigaddset(&sigPipe, SIGPIPE);
-    sigemptyset(&sigPending);
-    sigpending(&sigPending);
-    const bool fWasPending = sigismember(&sigPending, SIGPIPE) == 1;
-    pthread_sigmask(SIG_BLOCK, &sigPipe, &sigOld);
-
-    const ssize_t n = write(fd, pBuffer, count);
-    const int nErr = errno;
-    if (n < 0 && nErr == EPIPE && !fWasPending) {
-        const timespec zero{};
-        while (sigtimedwait(&sigPipe, nullptr, &zero) < 0 && errno == EINTR) {
-        }
-    }
-    pthread_sigmask(SIG_SETMASK, &sigOld, nullptr);
-    errno = nErr;
-    return n;
-}
-
 const char* AccessModeName(int iMode, int iAccess, const char* pszName) {
     return (iMode & O_ACCMODE) == iAccess ? pszName : "";
 }
@@ -89,7 +63,6 @@ CIpcFifo& CIpcFifo::operator=(const CIpcFifo& other) {
 }
 
 void CIpcFifo::Init() {
-    IpcSigPipeIgnore();
     m_fCreated = false;
     m_iFile = -1;
 }
@@ -155,6 +128,9 @@ int CIpcFifo::Open(int iMode) {
                       AccessModeName(iMode, O_RDONLY, "O_RDONLY "),
                       (iMode & O_NONBLOCK) ? "O_NONBLOCK " : "");
     Close();
+    // Once per opening rather than per write: a reader that leaves must not end us.
+    if ((iMode & O_ACCMODE) != O_RDONLY)
+        IpcSigPipeIgnore();
     // Only Create makes nodes, and a file planted at the path must not be truncated.
     const int fd = open(m_csPath, (iMode & ~(O_CREAT | O_TRUNC)) | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
@@ -223,7 +199,9 @@ unsigned int CIpcFifo::Read(void* pBuffer, unsigned int count, int32_t lTimeoutI
 }
 
 unsigned int CIpcFifo::Write(const void* pBuffer, unsigned int count) {
-    const ssize_t n = WriteNoSigPipe(m_iFile, pBuffer, count);
+    // Opening for writing made the process ignore SIGPIPE: a reader that left
+    // shows as EPIPE here, without a signal-mask round trip per write.
+    const ssize_t n = write(m_iFile, pBuffer, count);
     if (n < 0 || static_cast<size_t>(n) != count) {
         // A short write on a non-blocking pipe means it was full.
         const int nErr = n < 0 ? errno : 0;

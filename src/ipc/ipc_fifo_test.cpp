@@ -117,16 +117,16 @@ TEST(CIpcFifo, WriteWithoutReaderFailsAndTheProcessLives) {
     TempDir tmp;
     CIpcFifo reader(tmp.file("f").c_str());
     ASSERT_EQ(reader.Create(0664), 0);
+    // Even a process that had SIGPIPE at its default must not be ended by a write.
+    struct sigaction saDefault {}, saOld {};
+    saDefault.sa_handler = SIG_DFL;
+    ASSERT_EQ(sigaction(SIGPIPE, &saDefault, &saOld), 0);
     CIpcFifo writer(reader);
     EXPECT_EQ(writer.Open(O_NONBLOCK | O_WRONLY), ENXIO);  // no reader yet
     ASSERT_EQ(reader.Open(O_NONBLOCK), 0);
     ASSERT_EQ(writer.Open(O_NONBLOCK | O_WRONLY), 0);
     reader.Close();
 
-    // Even with SIGPIPE back at its default a write must not end the process.
-    struct sigaction saDefault {}, saOld {};
-    saDefault.sa_handler = SIG_DFL;
-    ASSERT_EQ(sigaction(SIGPIPE, &saDefault, &saOld), 0);
     EXPECT_EQ(writer.Write("abcd", 4), 0u);
     sigset_t pending;
     sigpending(&pending);

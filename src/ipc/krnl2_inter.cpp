@@ -186,7 +186,20 @@ bool CKrnl2Inter::RequestOriginCheck(std::string& strWhy) const {
 }
 
 bool CKrnl2Inter::SessionTakenBy(pid_t pid, uint32_t ulTimeoutTenths) const {
-    return WaitFor([&] { return m_SessionCtrlMem.AttachedBy(pid); }, DeadlineTenths(ulTimeoutTenths));
+    if (!m_pSessionCtrl)
+        return false;
+    // The client wakes the block's read counter once it has attached the block.
+    const auto deadline = DeadlineTenths(ulTimeoutTenths);
+    for (;;) {
+        const uint32_t ulRead = __atomic_load_n(&m_pSessionCtrl->nMsgRead, __ATOMIC_ACQUIRE);
+        if (m_SessionCtrlMem.AttachedBy(pid))
+            return true;
+        const auto now = Clock::now();
+        if (now >= deadline)
+            return false;
+        SharedWordWait(&m_pSessionCtrl->nMsgRead, ulRead,
+                       std::chrono::duration_cast<std::chrono::microseconds>(std::min<Clock::duration>(deadline - now, kLook)));
+    }
 }
 
 bool CKrnl2Inter::RequestsWaitingFrom(pid_t pid, std::string& strWhy) {
@@ -223,6 +236,8 @@ bool CKrnl2Inter::SessionCtrlAttach() {
         return false;
     }
     m_pSessionCtrl = static_cast<SESSIONCTRL*>(m_SessionCtrlMem.PtrGet());
+    // The kernel waits for this attachment: it takes the session.
+    SharedWordWake(&m_pSessionCtrl->nMsgRead);
     return true;
 }
 

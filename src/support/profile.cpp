@@ -187,6 +187,11 @@ bool CProfile::StringSet(const char* pszSection, const char* pszKey,
         strNew = strText;
     }
 
+    // A value stored already costs no rewrite (and no flush to disk).
+    if (strNew == strText) {
+        QM_TRACE_LEAVE(3, "true (unchanged)");
+        return true;
+    }
     // Replaced whole or not at all: a full disk must never cut the profile.
     if (!MscFileReplace(m_strPath.c_str(), strNew))
         QM_TRACE_INTERNAL(1, "Write failed", "cannot write %s", m_strPath.c_str());
