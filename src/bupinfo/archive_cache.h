@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -21,6 +22,7 @@ struct SArchiveListing {
     std::string strError;     // why it could not be read, when fZip is false
     std::vector<SArchiveMember> members;
     std::map<size_t, std::string> descriptions;  // member index to bytes, once read
+    std::map<std::string, std::optional<std::string>> tokens;  // of the description, once parsed
 };
 
 class CArchiveCache {

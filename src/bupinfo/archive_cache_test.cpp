@@ -96,3 +96,28 @@ TEST_F(ArchiveCache, ARefusalIsKeptWithTheListing) {
 }
 
 }  // namespace
+
+// A token of the description is parsed once per file: later questions are answered
+// from what was kept, and a file replaced under the name is parsed afresh.
+TEST_F(ArchiveCache, DescriptionTokensAreParsedOncePerFile) {
+    const std::string path =
+        Package(m_tmp, "c.bup", "<bupinfo2><packtype>QUILLMARK_COMMON_ARCHIVE</packtype></bupinfo2>");
+    const CBupArchive arc(path.c_str());
+    CString csType;
+    ASSERT_TRUE(arc.DescriptionTokenGet("bupinfo2\\packtype", csType));
+    EXPECT_STREQ(csType.c_str(), "QUILLMARK_COMMON_ARCHIVE");
+    EXPECT_FALSE(arc.DescriptionTokenGet("bupinfo2\\board", csType)) << "absent token";
+
+    const std::shared_ptr<SArchiveListing> listing = Cached(path);
+    ASSERT_NE(listing, nullptr);
+    listing->tokens["bupinfo2\\packtype"] = std::string("KEPT");
+    ASSERT_TRUE(arc.DescriptionTokenGet("bupinfo2\\packtype", csType));
+    EXPECT_STREQ(csType.c_str(), "KEPT");
+
+    const std::string other = Package(m_tmp, "d.bup", "<bupinfo2><packtype>OTHER</packtype></bupinfo2>");
+    ASSERT_EQ(std::rename(other.c_str(), path.c_str()), 0);
+    ASSERT_TRUE(arc.DescriptionTokenGet("bupinfo2\\packtype", csType));
+    EXPECT_STREQ(csType.c_str(), "OTHER");
+
+    EXPECT_FALSE(CBupArchive(m_tmp.file("none.bup").c_str()).DescriptionTokenGet("bupinfo2\\packtype", csType));
+}

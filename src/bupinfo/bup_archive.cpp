@@ -12,12 +12,16 @@
 #include <ctime>
 
 #include "bupinfo/archive_cache.h"
+#include "bupinfo/bup_info.h"
 #include "bupinfo/zip_reader.h"
 #include "bupinfo/zip_writer.h"
 #include "support/msc.h"
 #include "support/opus_trace.h"
 
 namespace {
+
+// The package description, by the name the kernel reads it under.
+constexpr const char* kDescription = "BupInfo2.xml";
 
 bool IsAll(const char* pszSpec) {
     return !pszSpec || !*pszSpec || strcmp(pszSpec, "*") == 0 || strcmp(pszSpec, "*.*") == 0;
@@ -240,6 +244,32 @@ bool CBupArchive::FileGet(const char* pcsFile, uint8_t* pBuffer, uint32_t& ulSiz
     }
     QM_TRACE_LEAVE(3, "ret=%s, ulSize=%u", QmBool2Str(fRet), ulSize);
     return fRet;
+}
+
+bool CBupArchive::DescriptionTokenGet(const char* pszToken, CString& csValue) const {
+    const std::shared_ptr<SArchiveListing> listing = Listing();
+    if (!listing)
+        return false;
+    const std::string strToken = MscOrEmpty(pszToken);
+    auto it = listing->tokens.find(strToken);
+    if (it == listing->tokens.end()) {
+        std::optional<std::string> value;
+        uint32_t ulSize = 0;
+        CTime time;
+        if (FileInfoGet(kDescription, ulSize, time) && ulSize > 0) {
+            std::vector<uint8_t> text(ulSize);
+            CBupInfo doc;
+            CString cs;
+            if (FileGet(kDescription, text.data(), ulSize) &&
+                doc.BufferLoadFrom(reinterpret_cast<const char*>(text.data()), ulSize) == 0 &&
+                doc.TokenContentGet(strToken.c_str(), 0, cs) == 0)
+                value = cs.c_str();
+        }
+        it = listing->tokens.emplace(strToken, std::move(value)).first;
+    }
+    if (it->second)
+        csValue = it->second->c_str();
+    return it->second.has_value();
 }
 
 bool CBupArchive::FileAdd(const char* pcsFilePath) const {

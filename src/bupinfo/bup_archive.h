@@ -59,6 +59,11 @@ public:
     // the name, which is compared case-sensitively.
     bool FileInfoGet(const char* pcsFile, uint32_t& ulSize, CTime& time) const;
 
+    // The content of a token of the package's description (BupInfo2.xml), such as
+    // "bupinfo2\\packtype", read and parsed once per job and file. False when the
+    // package has no readable description or the description lacks the token.
+    bool DescriptionTokenGet(const char* pszToken, CString& csValue) const;
+
     // Why the last operation refused the package or failed to write: the member and
     // the rule, or the error. Empty when it went through or the archive was simply not
     // there or no zip archive, which callers treat as a file that does not fit.

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "bupinfo/archive_cache.h"
@@ -34,6 +35,9 @@ void CKrnl2App::StandardPathsInit() {
 }
 
 bool CKrnl2App::Init(int argc, char** argv) {
+    // The system's zone, named once: without TZ every local-time conversion
+    // (four per archive member read) looks at /etc/localtime again.
+    setenv("TZ", ":/etc/localtime", 0);
     StandardPathsInit();
     QM_TRACE_ENTER(3, "binary path='%s'", m_csBinPath.c_str());
 

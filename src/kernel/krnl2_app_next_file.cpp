@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "bupinfo/bup_archive.h"
-#include "bupinfo/bup_info.h"
 #include "kernel/krnl2_app.h"
 #include "support/msc.h"
 #include "support/opus_trace.h"
@@ -32,18 +31,8 @@ void Merge(std::vector<CFoundFile>& found, const CFoundFile& file, bool fNewest)
 }
 
 bool IsCommonPackage(const CBupArchive& arc) {
-    CString csText;
-    uint32_t ulSize = 0;
-    CTime time;
-    if (!arc.FileInfoGet("BupInfo2.xml", ulSize, time))
-        return false;
-    std::vector<uint8_t> text(ulSize);
-    if (ulSize == 0 || !arc.FileGet("BupInfo2.xml", text.data(), ulSize))
-        return false;
-    CBupInfo doc;
     CString csType;
-    return doc.BufferLoadFrom(reinterpret_cast<const char*>(text.data()), ulSize) == 0 &&
-           doc.TokenContentGet("bupinfo2\\packtype", 0, csType) == 0 && csType == "QUILLMARK_COMMON_ARCHIVE";
+    return arc.DescriptionTokenGet("bupinfo2\\packtype", csType) && csType == "QUILLMARK_COMMON_ARCHIVE";
 }
 
 }  // namespace
@@ -97,10 +86,10 @@ bool CKrnl2App::NextFileAbsorb(const char* szFileSpec, uint32_t dwLocation, cons
             CString csPath;
             csPath.Format("%s/%s", m_csWrkDir.c_str(), packages[i].c_str());
             CBupArchive arc(csPath);
-            if (!IsCommonPackage(arc))
-                continue;
+            // The member list first: a package without the file needs no look at its description.
             std::vector<CString> members;
-            arc.FileFind(szFileSpec, members, fIgnoreCase);
+            if (!arc.FileFind(szFileSpec, members, fIgnoreCase) || !IsCommonPackage(arc))
+                continue;
             for (const CString& csMember : members) {
                 uint32_t ulSize = 0;
                 CTime time;

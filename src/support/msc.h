@@ -27,10 +27,13 @@ int MscFindFileList(const char* pszPattern, CStrArray& list, bool fIgnoreCase);
 int MscFindDirList(const char* pszPattern, CStrArray& list, bool fIgnoreCase);
 void MscListSort(CStrArray& list);
 void MscExclusionList(const CStrArray& all, const CStrArray& excluded, CStrArray& result);
-// Calls fn(path, name) for each entry of the pattern's directory whose name
-// matches; fn returning false ends the walk. False when the directory cannot be read.
-bool MscMatchingEntriesVisit(const char* pszPattern, bool fIgnoreCase,
-                             const std::function<bool(const std::string&, const std::string&)>& fn);
+// Calls fn(path, name, type) for each entry of the pattern's directory whose
+// name matches; type is the entry's own S_IFMT bits (a link is a link), 0 when
+// it cannot be told. fn returning false ends the walk. False when the directory
+// cannot be read.
+bool MscMatchingEntriesVisit(
+    const char* pszPattern, bool fIgnoreCase,
+    const std::function<bool(const std::string&, const std::string&, unsigned int)>& fn);
 // 1 match, 0 no match, 2 abandon (text ran out while a "*" was expanded)
 int MscRegularMatch(const char* pszPattern, const char* pszText, bool fIgnoreCase);
 

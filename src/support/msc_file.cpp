@@ -130,7 +130,7 @@ int MscFileRemoveWild(const char* pszPattern, bool fIgnoreCase) {
     QM_TRACE_ENTER(3, "pattern='%s', fIgnoreCase=%s", MscOrEmpty(pszPattern), QmBool2Str(fIgnoreCase));
     int nRemoved = 0;
     bool fFailed = false;
-    const bool fOpened = MscMatchingEntriesVisit(pszPattern, fIgnoreCase, [&](const std::string& path, const std::string&) {
+    const bool fOpened = MscMatchingEntriesVisit(pszPattern, fIgnoreCase, [&](const std::string& path, const std::string&, unsigned int) {
         if (std::remove(path.c_str()) != 0) {
             QM_TRACE_INTERNAL(1, "remove failed", "path='%s': %s", path.c_str(), strerror(errno));
             fFailed = true;

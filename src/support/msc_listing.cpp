@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "support/msc.h"
 #include "support/opus_trace.h"
@@ -27,10 +28,31 @@ void patternSplit(const char* pszPattern, std::string& dir, std::string& name) {
     }
 }
 
+// The entry's own type from the listing where the file system reports it there,
+// else from lstat; 0 when neither tells.
+unsigned int EntryType(const std::filesystem::directory_entry& entry) {
+    std::error_code ec;
+    if (entry.is_symlink(ec))
+        return S_IFLNK;
+    // Not a link: these answer from the listing's type without a system call.
+    const std::pair<bool (std::filesystem::directory_entry::*)(std::error_code&) const noexcept, unsigned int>
+        kinds[] = {{&std::filesystem::directory_entry::is_regular_file, S_IFREG},
+                   {&std::filesystem::directory_entry::is_directory, S_IFDIR},
+                   {&std::filesystem::directory_entry::is_fifo, S_IFIFO},
+                   {&std::filesystem::directory_entry::is_socket, S_IFSOCK},
+                   {&std::filesystem::directory_entry::is_block_file, S_IFBLK},
+                   {&std::filesystem::directory_entry::is_character_file, S_IFCHR}};
+    for (const auto& kind : kinds)
+        if (!ec && (entry.*kind.first)(ec))
+            return kind.second;
+    return 0;
+}
+
 }  // namespace
 
-bool MscMatchingEntriesVisit(const char* pszPattern, bool fIgnoreCase,
-                             const std::function<bool(const std::string&, const std::string&)>& fn) {
+bool MscMatchingEntriesVisit(
+    const char* pszPattern, bool fIgnoreCase,
+    const std::function<bool(const std::string&, const std::string&, unsigned int)>& fn) {
     std::string dir;
     std::string namePattern;
     patternSplit(pszPattern, dir, namePattern);
@@ -43,7 +65,8 @@ bool MscMatchingEntriesVisit(const char* pszPattern, bool fIgnoreCase,
     }
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (MscRegularMatch(namePattern.c_str(), name.c_str(), fIgnoreCase) == 1 && !fn(dir + name, name))
+        if (MscRegularMatch(namePattern.c_str(), name.c_str(), fIgnoreCase) == 1 &&
+            !fn(dir + name, name, EntryType(*it)))
             return true;
     }
     if (ec)
@@ -57,14 +80,12 @@ int MscFindDirEntries(const char* pszPattern, CStrArray& list, unsigned int uiIn
                    pszPattern ? pszPattern : "", uiInclude, uiExclude, QmBool2Str(fIgnoreCase));
     int nFound = 0;
     std::string shown;
-    MscMatchingEntriesVisit(pszPattern, fIgnoreCase, [&](const std::string& path, const std::string& name) {
-        struct stat st {};
-        if (lstat(path.c_str(), &st) != 0) {
-            QM_TRACE_INTERNAL(2, "lstat failed, entry skipped", "path='%s': %s", path.c_str(),
-                              strerror(errno));
+    MscMatchingEntriesVisit(pszPattern, fIgnoreCase, [&](const std::string& path, const std::string& name,
+                                                         unsigned int uiType) {
+        if (uiType == 0) {
+            QM_TRACE_INTERNAL(2, "type unknown, entry skipped", "path='%s'", path.c_str());
             return true;
         }
-        const unsigned int uiType = st.st_mode & S_IFMT;
         if (uiType != uiInclude || uiType == uiExclude)
             return true;
         list.push_back(name);
