@@ -22,6 +22,7 @@
 #include "frontend/signal_guard.h"
 #include "frontend/start_watch.h"
 #include "support/opus_trace.h"
+#include "support/process_end.h"
 
 extern char** environ;
 
@@ -204,7 +205,9 @@ void CKernelLocator::WaitGone(pid_t pid) {
                                                   (m_fNoBoard ? "with a board module" : "for combined packages") +
                                                   " (process " + std::to_string(pid) + ") did not end within " +
                                                   std::to_string(kOtherKindSeconds) + " s");
-        std::this_thread::sleep_for(kLook * 4);
+        // Woken by its end; a signal ends the wait too.
+        ProcessEndWait(pid, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()) +
+                                std::chrono::milliseconds(1));
     }
 }
 

@@ -1,7 +1,9 @@
 #include "frontend/lock_file.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,11 +38,28 @@ CLockFile::CLockFile(const char* pszPath, int nWaitSeconds) {
         return;
     (void)fchmod(m_fd, 0600);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(nWaitSeconds);
+    // The holder gives the lock up by closing the file, which wakes the watch;
+    // it is set before the first try, so no close goes unseen.
+    const int fdNotify = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    const bool fWatch = fdNotify >= 0 && inotify_add_watch(fdNotify, pszPath, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) >= 0;
     while (!(m_fLocked = flock(m_fd, LOCK_EX | LOCK_NB) == 0)) {
-        if (errno != EWOULDBLOCK || CSignalGuard::Interrupted() || std::chrono::steady_clock::now() >= deadline)
+        const auto now = std::chrono::steady_clock::now();
+        if (errno != EWOULDBLOCK || CSignalGuard::Interrupted() || now >= deadline)
             break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (!fWatch) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            continue;
+        }
+        pollfd pfd{fdNotify, POLLIN, 0};
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
+        if (poll(&pfd, 1, static_cast<int>(left.count()) + 1) > 0) {
+            alignas(inotify_event) char abEvents[1024];
+            while (read(fdNotify, abEvents, sizeof abEvents) > 0) {
+            }
+        }
     }
+    if (fdNotify >= 0)
+        close(fdNotify);
 }
 
 CLockFile::~CLockFile() {

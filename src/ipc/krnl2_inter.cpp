@@ -426,7 +426,6 @@ uint32_t CKrnl2Inter::SessionRequest(uint32_t ulTimeoutSeconds) {
         if (ulStatus != ERROR_SUCCESS) {
             QM_TRACE_INTERNAL(2, "", "could not create QmKrnl interface");
         } else {
-            std::this_thread::sleep_for(kLook);
             ulStatus = SendJob(ulTimeoutSeconds / 2);
             if (ulStatus != ERROR_SUCCESS) {
                 QM_TRACE_INTERNAL(2, "SendJob failed", "error=%lu, %s", static_cast<unsigned long>(ulStatus),

@@ -16,8 +16,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 // How long the server waits for a request before it ends.
 constexpr auto kIdleSpan = std::chrono::seconds(10);
-// Between two looks at the request FIFO when nothing came.
-constexpr auto kLook = std::chrono::milliseconds(5);
 
 unsigned long Seconds(Clock::time_point t) {
     return static_cast<unsigned long>(std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count());
@@ -144,8 +142,8 @@ int CKrnl2App::TaskLoop() {
                 QM_TRACE_INTERNAL(2, "", "hard break after 10 seconds");
                 break;
             }
+            // Connect waited for a request in poll already.
             QM_TRACE_INTERNAL(6, "", "no client request");
-            std::this_thread::sleep_for(kLook);
             continue;
         }
         nDead = 0;

@@ -6,17 +6,16 @@
 #include <chrono>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/msc.h"
 #include "support/opus_trace.h"
+#include "support/process_end.h"
 
 namespace {
 
 // "shutdown -r +n" only schedules and returns, so this is plenty.
 constexpr auto kReapWait = std::chrono::seconds(5);
-constexpr auto kReapLook = std::chrono::milliseconds(5);
 
 void childReap(pid_t pid) {
     const auto deadline = std::chrono::steady_clock::now() + kReapWait;
@@ -36,7 +35,8 @@ void childReap(pid_t pid) {
                               static_cast<int>(pid));
             return;
         }
-        std::this_thread::sleep_for(kReapLook);
+        ProcessEndWait(pid, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()) +
+                                std::chrono::milliseconds(1));
     }
 }
 
