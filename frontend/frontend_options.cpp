@@ -66,6 +66,9 @@ CFrontendOptions CFrontendOptions::Parse(const std::vector<std::string>& args) {
             UsageError("unknown option '" + csArg + "'");
     }
     opts.m_Job.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+    // What people type first when they need help, before any job.
+    if (!opts.m_Job.empty() && (strcasecmp(opts.m_Job[0].c_str(), "-h") == 0 || opts.m_Job[0] == "-?"))
+        opts.m_fHelp = true;
 
     if (opts.m_fHelp || opts.m_fVersion)
         return opts;

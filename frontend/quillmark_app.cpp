@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
+#include "cmdline/job_line_check.h"
 #include "frontend/frontend_error.h"
 #include "frontend/frontend_options.h"
 #include "frontend/human_printer.h"
@@ -19,6 +21,13 @@
 
 namespace {
 // Empty when it cannot be named; the kernel then uses its own.
+std::string JobProblemText(const SJobLineProblem& problem) {
+    std::string cs = "in the job, '" + problem.strWord + "' " + problem.strReason;
+    if (!problem.strNearest.empty())
+        cs += "; did you mean '" + problem.strNearest + "'?";
+    return cs;
+}
+
 std::string CurrentDirectory() {
     std::unique_ptr<char, decltype(&std::free)> psz(getcwd(nullptr, 0), &std::free);
     return psz ? std::string(psz.get()) : std::string();
@@ -31,8 +40,23 @@ int CQuillmarkApp::Run(const std::vector<std::string>& args, std::ostream& out, 
     const CSignalGuard signals;
 
     CFrontendOptions opts;
+    std::string csCmdLine;
     try {
         opts = CFrontendOptions::Parse(args);
+        if (opts.Help()) {
+            out << UsageText() << std::flush;
+            return eExitOk;
+        }
+        if (opts.Version()) {
+            out << VersionText() << '\n' << std::flush;
+            return eExitOk;
+        }
+        if (!opts.Status()) {
+            csCmdLine = opts.CommandLine(CurrentDirectory());
+            // The kernel ignores a line it cannot parse: the mistake is told here, at once.
+            if (const std::optional<SJobLineProblem> problem = JobLineCheck(csCmdLine.c_str()))
+                throw CFrontendError(eExitUsage, JobProblemText(*problem));
+        }
     } catch (const CFrontendError& e) {
         // Before the failure we cannot know every option, but a --json ahead of it counts.
         const auto json = std::find(args.begin(), args.end(), "--json");
@@ -45,14 +69,6 @@ int CQuillmarkApp::Run(const std::vector<std::string>& args, std::ostream& out, 
         err << "try 'quillmark --help'\n" << std::flush;
         return e.ExitCode();
     }
-    if (opts.Help()) {
-        out << UsageText() << std::flush;
-        return eExitOk;
-    }
-    if (opts.Version()) {
-        out << VersionText() << '\n' << std::flush;
-        return eExitOk;
-    }
 
     std::unique_ptr<CMessagePrinter> pPrinter;
     if (opts.Json())
@@ -64,7 +80,6 @@ int CQuillmarkApp::Run(const std::vector<std::string>& args, std::ostream& out, 
         CSessionClient client(locator, *pPrinter, opts.TimeoutSeconds());
         if (opts.Status())
             return client.Status();
-        std::string csCmdLine = opts.CommandLine(CurrentDirectory());
         if (opts.Password()) {
             std::string csPlain = CPasswordPrompt::Read();
             csCmdLine += CPasswordPrompt::PwcArgument(csPlain);

@@ -37,4 +37,27 @@ TEST_F(FrontendApp, HelpListsTheExitCodes) {
     EXPECT_EQ(out.str().rfind("quillmark ", 0), 0u);
 }
 
+// What people type first asks for help rather than sending an empty job.
+TEST_F(FrontendApp, DashHAndQuestionMarkShowTheHelp) {
+    for (const char* psz : {"-h", "-H", "-?"}) {
+        out.str("");
+        EXPECT_EQ(Run({psz}), 0) << psz;
+        EXPECT_NE(out.str().find("quillmark --status"), std::string::npos) << psz;
+    }
+}
+
+// A job the kernel could not parse ends here with exit 2, before any kernel is
+// looked for (the named kernel does not exist), naming the word and the fix.
+TEST_F(FrontendApp, AMistypedJobIsAUsageErrorAtOnce) {
+    EXPECT_EQ(Run({"--kernel", "/nonexistent/qmkrnl2", "-atx"}), 2);
+    EXPECT_NE(err.str().find("'-atx' is not an option; did you mean '-at'?"), std::string::npos) << err.str();
+    err.str("");
+    EXPECT_EQ(Run({"--kernel", "/nonexistent/qmkrnl2", "-at", "-o"}), 2);
+    EXPECT_NE(err.str().find("'-o' needs a parameter"), std::string::npos) << err.str();
+    out.str("");
+    EXPECT_EQ(Run({"--json", "--kernel", "/nonexistent/qmkrnl2", "update", "new.bup"}), 2);
+    const nlohmann::json event = nlohmann::json::parse(out.str());
+    EXPECT_NE(event["message"].get<std::string>().find("'update'"), std::string::npos) << out.str();
+}
+
 }  // namespace
