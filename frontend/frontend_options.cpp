@@ -8,6 +8,7 @@
 
 #include "cmdline/option_table.h"
 #include "frontend/frontend_error.h"
+#include "frontend/job_paths.h"
 #include "frontend/password_prompt.h"
 
 namespace {
@@ -130,20 +131,22 @@ std::string CFrontendOptions::QuoteArgument(const std::string& csArg) {
 }
 
 std::string CFrontendOptions::CommandLine(const std::string& csWorkDir) const {
-    const bool fOwnDir = std::any_of(m_Job.begin(), m_Job.end(),
-                                     [](const std::string& csArg) { return csArg == "-d" || csArg == "-D"; });
+    const SJobPaths paths = JobPathsResolve(m_Job, csWorkDir);
+    const std::vector<std::string>& job = paths.words;
+    const bool fOwnDir = std::any_of(job.begin(), job.end(),
+                                     [](const std::string& csArg) { return strcasecmp(csArg.c_str(), "-d") == 0; });
     std::string cs;
-    if (!csWorkDir.empty() && !fOwnDir)
-        cs = "-d " + QuoteArgument(csWorkDir);
-    for (size_t i = 0; i < m_Job.size(); ++i) {
+    if (!paths.strWorkDir.empty() && !fOwnDir)
+        cs = "-d " + QuoteArgument(paths.strWorkDir);
+    for (size_t i = 0; i < job.size(); ++i) {
         if (!cs.empty())
             cs += ' ';
         // A password never travels in clear, however it was given.
-        if (strcasecmp(m_Job[i].c_str(), "-pwd") == 0 && i + 1 < m_Job.size()) {
-            cs += CPasswordPrompt::PwcArgument(m_Job[++i]).substr(1);
+        if (strcasecmp(job[i].c_str(), "-pwd") == 0 && i + 1 < job.size()) {
+            cs += CPasswordPrompt::PwcArgument(job[++i]).substr(1);
             continue;
         }
-        cs += QuoteArgument(m_Job[i]);
+        cs += QuoteArgument(job[i]);
     }
     return cs;
 }

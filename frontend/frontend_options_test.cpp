@@ -4,6 +4,7 @@
 
 #include "cmdline/qm_cmd_line.h"
 #include "frontend/frontend_error.h"
+#include "test_helpers.h"
 
 namespace {
 
@@ -40,14 +41,17 @@ TEST(FrontendQuoting, EveryArgumentKeepsItsPlace) {
 }
 
 TEST(FrontendQuoting, TheFrontEndsDirectoryUnlessTheJobNamesOne) {
+    TempDir tmp;
+    const std::string dir = tmp.file("my dir");
+    tmp.write("my dir/x.bup", "package");
     CQmCmdLine cmd;
-    cmd.Parse(Parse({"-at", "-o", "x.bup"}).CommandLine("/home/my dir").c_str());
-    EXPECT_EQ(cmd.m_csWrkDir.str(), "/home/my dir");
+    cmd.Parse(Parse({"-at", "-o", "x.bup"}).CommandLine(dir).c_str());
+    EXPECT_EQ(cmd.m_csWrkDir.str(), dir);
     EXPECT_EQ(cmd.m_csTarget.str(), "x.bup");
 
     CQmCmdLine own;
-    own.Parse(Parse({"-at", "-d", "/job/dir"}).CommandLine("/home/my dir").c_str());
-    EXPECT_EQ(own.m_csWrkDir.str(), "/job/dir");
+    own.Parse(Parse({"-at", "-d", tmp.path()}).CommandLine(dir).c_str());
+    EXPECT_EQ(own.m_csWrkDir.str(), tmp.path());
     EXPECT_FALSE(own.OptionExists(eError));
 }
 

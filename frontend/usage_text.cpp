@@ -8,6 +8,8 @@ const char* UsageText() {
            "(started when none runs) and shows what the kernel reports while it works.\n"
            "The job is checked first with the kernel's own parser: a word it would\n"
            "refuse ends quillmark at once with exit code 2, naming the nearest option.\n"
+           "Names in the job may be absolute or relative to the current directory; a\n"
+           "package or archive to read that is not there is named before anything is sent.\n"
            "\n"
            "Front-end options (before the job; '--' ends them):\n"
            "  --json             one JSON object per line on standard output\n"

@@ -85,7 +85,7 @@ expect_eq "$RC" 0 "the configuration backup"
 wait_kernel_gone 12 "the backup's kernel ended"
 run_fe --make -o combined.bup -binp climb.bup -cinp cfg.nvux -lf make.log
 expect_eq "$RC" 1 "the make command with a climbing member"
-expect_contains make.log "Package 'climb.bup': member '../../../tmp/climbed' refused" "the refusal in the log"
+expect_contains make.log "climb.bup': member '../../../tmp/climbed' refused" "the refusal in the log"
 [[ ! -e combined.bup && ! -e /tmp/climbed ]] || fail "the make command wrote from a refused package"
 compgen -G "/tmp/RoVOred2*" >/dev/null && fail "the make command left its scratch folders"
 pass "make command"

@@ -36,7 +36,7 @@ pass "requests cannot be read by others"
 mkfifo "$WORK/full"
 exec 3<>"$WORK/full"
 head -c 65536 /dev/zero >&3
-nobody "$QM_FE" -at -o missing.bup >/dev/null 2>&3 &
+nobody "$QM_FE" -at -o evil.bup >/dev/null 2>&3 &
 busy=$!
 wait_for_text "$TRACE_FILE" "Job refused for uid 65534" 10 "the busy session"
 # Held busy, however slow the machine, until the forgery is in place.

@@ -8,7 +8,7 @@ trace_reset() { : >"$TRACE_FILE"; }
 mkfifo "$WORK/full"
 exec 3<>"$WORK/full"
 head -c 65536 /dev/zero >&3
-"$QM_FE" -at -o x.bup >/dev/null 2>&3 &
+"$QM_FE" -at -o 'x*.bup' >/dev/null 2>&3 &
 fe1=$!
 wait_for_text "$TRACE_FILE" "sending message eJobDone" 10 "first session"
 kpid=$(kernel_pid)
