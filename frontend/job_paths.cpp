@@ -41,6 +41,8 @@ void MustExist(const std::string& strPath, bool fFolder, const std::string& strW
                                              ": " + strPath);
     if (fFolder && !S_ISDIR(st.st_mode))
         throw CFrontendError(eExitUsage, strWhat + " is not a folder: " + strPath);
+    if (!fFolder && S_ISDIR(st.st_mode))
+        throw CFrontendError(eExitUsage, strWhat + " names a folder, not a file: " + strPath);
 }
 
 }  // namespace

@@ -60,6 +60,7 @@ TEST_F(JobPaths, MissingInputsAreNamedWithTheirPath) {
     EXPECT_NE(Refusal({"--make", "-o", "c.bup", "-binp", "b.bup", "-cinp", "../pkgs/saved.nvux"}).find(Here() + "/b.bup"),
               std::string::npos);
     EXPECT_NE(Refusal({"-at", "-d", "../pkgs/update.bup"}).find("is not a folder"), std::string::npos);
+    EXPECT_NE(Refusal({"-at", "-o", "../pkgs"}).find("names a folder"), std::string::npos);
 
     EXPECT_EQ(Refusal({"-at", "-o", "../pkgs/*.bup"}), "") << "a pattern names no one file";
     EXPECT_EQ(Refusal({"-arc", "-o", "../pkgs/new.nvux"}), "") << "a backup writes its archive";

@@ -16,6 +16,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 // How long the server waits for a request before it ends.
 constexpr auto kIdleSpan = std::chrono::seconds(10);
+// After a request record that could not be read.
+constexpr auto kBrokenPause = std::chrono::milliseconds(5);
 
 unsigned long Seconds(Clock::time_point t) {
     return static_cast<unsigned long>(std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count());
@@ -135,6 +137,7 @@ int CKrnl2App::TaskLoop() {
     bool fJobDone = false;
     while (m_eShutDown == SD_NO && !fJobDone && Clock::now() < ctQuit) {
         QM_TRACE_INTERNAL(5, "", "ctQuit=%lu, current=%lu, nDead=%d", Seconds(ctQuit), Seconds(Clock::now()), nDead);
+        const auto ctLook = Clock::now();
         if (m_If.Connect(1) != ERROR_SUCCESS) {
             if (nDead++ == 0)
                 ctDeadSince = Clock::now();
@@ -142,8 +145,11 @@ int CKrnl2App::TaskLoop() {
                 QM_TRACE_INTERNAL(2, "", "hard break after 10 seconds");
                 break;
             }
-            // Connect waited for a request in poll already.
             QM_TRACE_INTERNAL(6, "", "no client request");
+            // Connect waited in poll for a request; one that failed at once (a
+            // broken record) gets a pause, so a stream of junk cannot spin us.
+            if (Clock::now() - ctLook < kBrokenPause)
+                std::this_thread::sleep_for(kBrokenPause);
             continue;
         }
         nDead = 0;

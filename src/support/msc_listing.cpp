@@ -8,7 +8,6 @@
 #include <iterator>
 #include <string>
 #include <system_error>
-#include <utility>
 
 #include "support/msc.h"
 #include "support/opus_trace.h"
@@ -35,16 +34,18 @@ unsigned int EntryType(const std::filesystem::directory_entry& entry) {
     if (entry.is_symlink(ec))
         return S_IFLNK;
     // Not a link: these answer from the listing's type without a system call.
-    const std::pair<bool (std::filesystem::directory_entry::*)(std::error_code&) const noexcept, unsigned int>
-        kinds[] = {{&std::filesystem::directory_entry::is_regular_file, S_IFREG},
-                   {&std::filesystem::directory_entry::is_directory, S_IFDIR},
-                   {&std::filesystem::directory_entry::is_fifo, S_IFIFO},
-                   {&std::filesystem::directory_entry::is_socket, S_IFSOCK},
-                   {&std::filesystem::directory_entry::is_block_file, S_IFBLK},
-                   {&std::filesystem::directory_entry::is_character_file, S_IFCHR}};
-    for (const auto& kind : kinds)
-        if (!ec && (entry.*kind.first)(ec))
-            return kind.second;
+    if (!ec && entry.is_regular_file(ec))
+        return S_IFREG;
+    if (!ec && entry.is_directory(ec))
+        return S_IFDIR;
+    if (!ec && entry.is_fifo(ec))
+        return S_IFIFO;
+    if (!ec && entry.is_socket(ec))
+        return S_IFSOCK;
+    if (!ec && entry.is_block_file(ec))
+        return S_IFBLK;
+    if (!ec && entry.is_character_file(ec))
+        return S_IFCHR;
     return 0;
 }
 
