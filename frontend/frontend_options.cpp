@@ -9,6 +9,7 @@
 #include "cmdline/option_table.h"
 #include "frontend/frontend_error.h"
 #include "frontend/job_paths.h"
+#include "frontend/job_verbs.h"
 #include "frontend/password_prompt.h"
 
 namespace {
@@ -67,6 +68,12 @@ CFrontendOptions CFrontendOptions::Parse(const std::vector<std::string>& args) {
             UsageError("unknown option '" + csArg + "'");
     }
     opts.m_Job.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+    if (IsJobVerb(opts.m_Job)) {
+        SVerbJob verb = JobVerbTranslate(opts.m_Job);
+        opts.m_Job = std::move(verb.job);
+        opts.m_fPassword = opts.m_fPassword || verb.fPassword;
+        opts.m_fStatus = opts.m_fStatus || verb.fStatus;
+    }
     // What people type first when they need help, before any job.
     if (!opts.m_Job.empty() && (strcasecmp(opts.m_Job[0].c_str(), "-h") == 0 || opts.m_Job[0] == "-?"))
         opts.m_fHelp = true;

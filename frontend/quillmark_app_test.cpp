@@ -55,9 +55,9 @@ TEST_F(FrontendApp, AMistypedJobIsAUsageErrorAtOnce) {
     EXPECT_EQ(Run({"--kernel", "/nonexistent/qmkrnl2", "-at", "-o"}), 2);
     EXPECT_NE(err.str().find("'-o' needs a parameter"), std::string::npos) << err.str();
     out.str("");
-    EXPECT_EQ(Run({"--json", "--kernel", "/nonexistent/qmkrnl2", "update", "new.bup"}), 2);
+    EXPECT_EQ(Run({"--json", "--kernel", "/nonexistent/qmkrnl2", "upgrade", "new.bup"}), 2);
     const nlohmann::json event = nlohmann::json::parse(out.str());
-    EXPECT_NE(event["message"].get<std::string>().find("'update'"), std::string::npos) << out.str();
+    EXPECT_NE(event["message"].get<std::string>().find("'upgrade'"), std::string::npos) << out.str();
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include "frontend/usage_text.h"
 
-const char* UsageText() {
-    return "usage: quillmark [front-end options] JOB...\n"
+#include "frontend/job_verbs.h"
+
+std::string UsageText() {
+    return std::string("usage: quillmark [front-end options] JOB...\n"
+           "       quillmark [front-end options] VERB [NAME] [FLAGS]\n"
            "       quillmark [--json] --status\n"
            "\n"
            "Hands JOB, written in the kernel's option language, to the qmkrnl2 kernel\n"
@@ -21,8 +24,9 @@ const char* UsageText() {
            "                     (default: qmkrnl2 beside quillmark, else on PATH)\n"
            "  --help, -h, -?     show this text\n"
            "  --version          show the version\n"
-           "\n"
+           "\n") + JobVerbsHelp() + "\n"
            "Examples:\n"
+           "  quillmark update /path/update.bup --reboot\n"
            "  quillmark -at -o /path/update.bup -arb\n"
            "  quillmark --status\n"
            "  quillmark --json -ast\n"

@@ -1,6 +1,8 @@
 // The texts of --help and --version.
 #pragma once
 
-const char* UsageText();
+#include <string>
+
+std::string UsageText();
 // "quillmark 0.1.0"
 const char* VersionText();

@@ -14,7 +14,7 @@ check_mistake() {  # what expected-text job...
     [[ ! -e $REQUEST_FIFO ]] || fail "$what: a request FIFO exists"
 }
 check_mistake "unknown option" "'-atx' is not an option; did you mean '-at'?" -atx
-check_mistake "stray word" "'update' is not an option and follows no option that takes a parameter" update new.bup
+check_mistake "stray word" "'upgrade' is not an option and follows no option that takes a parameter" upgrade new.bup
 check_mistake "missing parameter" "'-o' needs a parameter" -at -o
 check_mistake "parameter taken by an option" "'-o' needs a parameter before '-ov'" -at -o -ov
 pass "mistyped jobs end at the front-end"
