@@ -10,28 +10,12 @@
 #include "frontend/frontend_error.h"
 #include "frontend/job_paths.h"
 #include "frontend/job_verbs.h"
+#include "frontend/long_option.h"
 #include "frontend/password_prompt.h"
 
 namespace {
 
 [[noreturn]] void UsageError(const std::string& csText) { throw CFrontendError(eExitUsage, csText); }
-
-// "--name=value" gives value; "--name value" takes the next argument.
-std::string OptionValue(const std::vector<std::string>& args, size_t& i, const std::string& csName) {
-    const std::string& csArg = args[i];
-    if (csArg.size() > csName.size())
-        return csArg.substr(csName.size() + 1);
-    if (i + 1 >= args.size())
-        UsageError("option '" + csName + "' needs a value");
-    return args[++i];
-}
-
-bool OptionIs(const std::string& csArg, const char* pszName, bool fTakesValue) {
-    const size_t nLen = std::char_traits<char>::length(pszName);
-    if (csArg.compare(0, nLen, pszName) != 0)
-        return false;
-    return csArg.size() == nLen || (fTakesValue && csArg[nLen] == '=');
-}
 
 }  // namespace
 
@@ -46,20 +30,20 @@ CFrontendOptions CFrontendOptions::Parse(const std::vector<std::string>& args) {
         }
         if (csArg.compare(0, 2, "--") != 0)
             break;
-        if (OptionIs(csArg, "--json", false))
+        if (LongOptionIs(csArg, "--json", false))
             opts.m_fJson = true;
-        else if (OptionIs(csArg, "--status", false))
+        else if (LongOptionIs(csArg, "--status", false))
             opts.m_fStatus = true;
-        else if (OptionIs(csArg, "--help", false))
+        else if (LongOptionIs(csArg, "--help", false))
             opts.m_fHelp = true;
-        else if (OptionIs(csArg, "--version", false))
+        else if (LongOptionIs(csArg, "--version", false))
             opts.m_fVersion = true;
-        else if (OptionIs(csArg, "--password", false))
+        else if (LongOptionIs(csArg, "--password", false))
             opts.m_fPassword = true;
-        else if (OptionIs(csArg, "--timeout", true))
-            opts.m_nTimeoutSeconds = TimeoutParse(OptionValue(args, i, "--timeout"));
-        else if (OptionIs(csArg, "--kernel", true)) {
-            opts.m_csKernelPath = OptionValue(args, i, "--kernel");
+        else if (LongOptionIs(csArg, "--timeout", true))
+            opts.m_nTimeoutSeconds = TimeoutParse(LongOptionValue(args, i, "--timeout"));
+        else if (LongOptionIs(csArg, "--kernel", true)) {
+            opts.m_csKernelPath = LongOptionValue(args, i, "--kernel");
             if (opts.m_csKernelPath.empty())
                 UsageError("option '--kernel' needs a path");
         } else if (IsKernelOption(csArg))

@@ -2,26 +2,28 @@
 
 #include <sys/stat.h>
 
-#include <cstring>
+#include <algorithm>
+#include <iterator>
 
 #include "frontend/frontend_error.h"
+#include "frontend/long_option.h"
 
 namespace {
 
 [[noreturn]] void UsageError(const std::string& csText) { throw CFrontendError(eExitUsage, csText); }
 
-// A flag of the verbs and the options it stands for.
+// A flag of the verbs and the option it stands for.
 struct SVerbFlag {
     const char* pszFlag;
-    std::vector<const char*> options;
+    const char* pszOption;
 };
 
 const SVerbFlag kFlags[] = {
-    {"--allow-reinstall", {"-ov"}},  // the same BIOS again
-    {"--allow-older", {"-ov"}},      // an older BIOS
-    {"--overwrite", {"-ov"}},        // an existing archive or package
-    {"--reboot", {"-arb"}},
-    {"--no-reboot", {"-narb"}},
+    {"--allow-reinstall", "-ov"},  // the same BIOS again
+    {"--allow-older", "-ov"},      // an older BIOS
+    {"--overwrite", "-ov"},        // an existing archive or package
+    {"--reboot", "-arb"},
+    {"--no-reboot", "-narb"},
 };
 
 struct SVerb {
@@ -66,41 +68,26 @@ SVerbJob JobVerbTranslate(const std::vector<std::string>& words) {
         result.job.push_back(pVerb->pszOption);
     std::vector<std::string> names;
     std::string csBios, csConfig, csOut;
+    const bool fCombine = csVerb == "combine";
     for (size_t i = 1; i < words.size(); ++i) {
         const std::string& csWord = words[i];
-        // "--log FILE" or "--log=FILE"; the same for combine's names.
-        auto value = [&](const char* pszFlag) -> std::string {
-            const size_t nLen = std::strlen(pszFlag);
-            if (csWord.size() > nLen && csWord.compare(0, nLen + 1, std::string(pszFlag) + "=") == 0)
-                return csWord.substr(nLen + 1);
-            if (i + 1 >= words.size())
-                UsageError(csVerb + ": " + pszFlag + " needs a value");
-            return words[++i];
-        };
-        auto is = [&](const char* pszFlag) {
-            const size_t nLen = std::strlen(pszFlag);
-            return csWord == pszFlag || (csWord.compare(0, nLen, pszFlag) == 0 && csWord.size() > nLen && csWord[nLen] == '=');
-        };
         if (csWord == "--password") {
             result.fPassword = true;
-        } else if (is("--log")) {
+        } else if (LongOptionIs(csWord, "--log", true)) {
             result.job.push_back("-lf");
-            result.job.push_back(value("--log"));
-        } else if (csVerb == "combine" && is("--bios")) {
-            csBios = value("--bios");
-        } else if (csVerb == "combine" && is("--config")) {
-            csConfig = value("--config");
-        } else if (csVerb == "combine" && (csWord == "-o" || is("--output"))) {
-            csOut = csWord == "-o" ? value("-o") : value("--output");
+            result.job.push_back(LongOptionValue(words, i, "--log"));
+        } else if (fCombine && LongOptionIs(csWord, "--bios", true)) {
+            csBios = LongOptionValue(words, i, "--bios");
+        } else if (fCombine && LongOptionIs(csWord, "--config", true)) {
+            csConfig = LongOptionValue(words, i, "--config");
+        } else if (fCombine && (csWord == "-o" || LongOptionIs(csWord, "--output", true))) {
+            csOut = LongOptionValue(words, i, csWord == "-o" ? "-o" : "--output");
         } else if (csWord.rfind("-", 0) == 0) {
-            bool fKnown = false;
-            for (const SVerbFlag& flag : kFlags)
-                if (csWord == flag.pszFlag) {
-                    result.job.insert(result.job.end(), flag.options.begin(), flag.options.end());
-                    fKnown = true;
-                }
-            if (!fKnown)
+            const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags),
+                                           [&](const SVerbFlag& f) { return csWord == f.pszFlag; });
+            if (flag == std::end(kFlags))
                 UsageError(csVerb + ": unknown flag '" + csWord + "'");
+            result.job.push_back(flag->pszOption);
         } else {
             names.push_back(csWord);
         }
@@ -109,7 +96,7 @@ SVerbJob JobVerbTranslate(const std::vector<std::string>& words) {
         UsageError(csVerb + ": '" + names.back() + "' is one name too many");
     if (result.fStatus && result.job.size() > 0)
         UsageError("status takes no flags");
-    if (csVerb == "combine") {
+    if (fCombine) {
         if (csBios.empty() || csConfig.empty() || csOut.empty())
             UsageError("combine needs --bios PACKAGE, --config ARCHIVE and -o OUT");
         result.job.insert(result.job.end(), {"-o", csOut, "-binp", csBios, "-cinp", csConfig});

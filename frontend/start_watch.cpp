@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include <thread>
 
 #include "support/opus_trace.h"
+#include "support/process_end.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ CStartWatch::CStartWatch(std::string csFifo, pid_t pidKernel) : m_csFifo(std::mo
         close(m_fdNotify);
         m_fdNotify = -1;
     }
-    m_fdProcess = static_cast<int>(syscall(SYS_pidfd_open, pidKernel, 0));
+    m_fdProcess = ProcessHandleOpen(pidKernel);
     FifoOpen();
 }
 

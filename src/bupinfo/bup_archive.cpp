@@ -254,9 +254,10 @@ bool CBupArchive::DescriptionTokenGet(const char* pszToken, CString& csValue) co
     auto it = listing->tokens.find(strToken);
     if (it == listing->tokens.end()) {
         std::optional<std::string> value;
-        uint32_t ulSize = 0;
-        CTime time;
-        if (FileInfoGet(kDescription, ulSize, time) && ulSize > 0) {
+        // Its size from the listing in hand; the bytes from the cache or one reading.
+        const long nMember = FirstMatch(listing->members, kDescription);
+        uint32_t ulSize = nMember < 0 ? 0 : static_cast<uint32_t>(listing->members[static_cast<size_t>(nMember)].ullSize);
+        if (ulSize > 0) {
             std::vector<uint8_t> text(ulSize);
             CBupInfo doc;
             CString cs;

@@ -42,12 +42,13 @@ bool WaitFor(Cond cond, Clock::time_point deadline) {
     }
 }
 
-// Like WaitFor, for a word of the announcement: sleeps until the kernel changes
-// and wakes it, looking at least every kLook.
-template <typename Cond>
-bool WaitForWord(const int32_t& nWord, Cond cond, Clock::time_point deadline) {
+// Like WaitFor, for a word of shared memory: sleeps until the other side
+// changes or wakes it, looking at least every kLook.
+template <typename Word, typename Cond>
+bool WaitForWord(const Word& nWord, Cond cond, Clock::time_point deadline) {
+    static_assert(sizeof(Word) == sizeof(uint32_t), "a futex word");
     for (;;) {
-        const int32_t nSeen = __atomic_load_n(&nWord, __ATOMIC_ACQUIRE);
+        const Word nSeen = __atomic_load_n(&nWord, __ATOMIC_ACQUIRE);
         if (cond(nSeen))
             return true;
         const auto now = Clock::now();
@@ -189,17 +190,8 @@ bool CKrnl2Inter::SessionTakenBy(pid_t pid, uint32_t ulTimeoutTenths) const {
     if (!m_pSessionCtrl)
         return false;
     // The client wakes the block's read counter once it has attached the block.
-    const auto deadline = DeadlineTenths(ulTimeoutTenths);
-    for (;;) {
-        const uint32_t ulRead = __atomic_load_n(&m_pSessionCtrl->nMsgRead, __ATOMIC_ACQUIRE);
-        if (m_SessionCtrlMem.AttachedBy(pid))
-            return true;
-        const auto now = Clock::now();
-        if (now >= deadline)
-            return false;
-        SharedWordWait(&m_pSessionCtrl->nMsgRead, ulRead,
-                       std::chrono::duration_cast<std::chrono::microseconds>(std::min<Clock::duration>(deadline - now, kLook)));
-    }
+    return WaitForWord(m_pSessionCtrl->nMsgRead, [&](uint32_t) { return m_SessionCtrlMem.AttachedBy(pid); },
+                       DeadlineTenths(ulTimeoutTenths));
 }
 
 bool CKrnl2Inter::RequestsWaitingFrom(pid_t pid, std::string& strWhy) {

@@ -27,26 +27,18 @@ void patternSplit(const char* pszPattern, std::string& dir, std::string& name) {
     }
 }
 
-// The entry's own type from the listing where the file system reports it there,
-// else from lstat; 0 when neither tells.
+// The entry's own type: links, files and folders from the listing where the
+// file system reports them there, anything else from lstat; 0 when unknown.
 unsigned int EntryType(const std::filesystem::directory_entry& entry) {
     std::error_code ec;
     if (entry.is_symlink(ec))
         return S_IFLNK;
-    // Not a link: these answer from the listing's type without a system call.
     if (!ec && entry.is_regular_file(ec))
         return S_IFREG;
     if (!ec && entry.is_directory(ec))
         return S_IFDIR;
-    if (!ec && entry.is_fifo(ec))
-        return S_IFIFO;
-    if (!ec && entry.is_socket(ec))
-        return S_IFSOCK;
-    if (!ec && entry.is_block_file(ec))
-        return S_IFBLK;
-    if (!ec && entry.is_character_file(ec))
-        return S_IFCHR;
-    return 0;
+    struct stat st {};
+    return lstat(entry.path().c_str(), &st) == 0 ? st.st_mode & S_IFMT : 0;
 }
 
 }  // namespace

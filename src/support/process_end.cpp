@@ -8,10 +8,12 @@
 #include <cerrno>
 #include <thread>
 
+int ProcessHandleOpen(pid_t pid) { return static_cast<int>(syscall(SYS_pidfd_open, pid, 0)); }
+
 void ProcessEndWait(pid_t pid, std::chrono::milliseconds maxWait) {
     if (maxWait.count() <= 0)
         return;
-    const int fd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    const int fd = ProcessHandleOpen(pid);
     if (fd < 0) {
         // Gone already (ESRCH) needs no wait; an old system gets a short look.
         if (errno != ESRCH)
