@@ -144,8 +144,14 @@ void CHumanPrinter::InfoShow(const SKernelMessage& msg) {
     }
 }
 
-void CHumanPrinter::Done(int nExitCode, const std::string& csSummary) {
-    Line(nExitCode == 0 ? m_out : m_err, "result: " + csSummary);
+void CHumanPrinter::Done(const SJobOutcome& outcome) {
+    Line(outcome.nExitCode == 0 ? m_out : m_err, "result: " + outcome.csSummary);
+    if (!outcome.csHint.empty())
+        Line(m_err, "hint: " + outcome.csHint);
 }
 
-void CHumanPrinter::Failure(const std::string& csText, int) { Line(m_err, "quillmark: " + csText); }
+void CHumanPrinter::Failure(const std::string& csText, int, const std::string& csHint) {
+    Line(m_err, "quillmark: " + csText);
+    if (!csHint.empty())
+        Line(m_err, "hint: " + csHint);
+}

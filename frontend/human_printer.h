@@ -20,8 +20,8 @@ public:
     void Waiting(int pidBusy) override;
     void Accepted(int pidKernel) override;
     void Message(const SKernelMessage& msg) override;
-    void Done(int nExitCode, const std::string& csSummary) override;
-    void Failure(const std::string& csText, int nExitCode) override;
+    void Done(const SJobOutcome& outcome) override;
+    void Failure(const std::string& csText, int nExitCode, const std::string& csHint) override;
 
 private:
     // One line on out or err, after any open progress bar is ended.

@@ -35,12 +35,16 @@ TEST_F(FrontendHuman, TerminalBarEndsItsLineBeforeOtherOutput) {
     printer.Message(Msg(CDEdureMsg::eError, {"flash failed"}));
     printer.Message(Progress(5000));  // same percent, but the bar was pushed away
     printer.Message(Msg(CDEdureMsg::eAction, {"BIOS update"}));
-    printer.Done(1, "failed: flash failed");
+    SJobOutcome outcome;
+    outcome.nExitCode = 1;
+    outcome.csSummary = "failed: flash failed";
+    outcome.csHint = "try again";
+    printer.Done(outcome);
     EXPECT_EQ(out.str(),
               "\r[##########          ]  50%\n"
               "\r[##########          ]  50%\n"
               "action: BIOS update\n");
-    EXPECT_EQ(err.str(), "error: flash failed\nresult: failed: flash failed\n");
+    EXPECT_EQ(err.str(), "error: flash failed\nresult: failed: flash failed\nhint: try again\n");
 }
 
 TEST_F(FrontendHuman, OddMessagesNeverCrash) {

@@ -30,14 +30,17 @@ void CJobSummary::Observe(const SKernelMessage& msg) {
     if (msg.fBadRecord || msg.Texts.empty())
         return;
     const std::string& csText = msg.Texts.front();
-    if (msg.eType == CDEdureMsg::eFileName)
+    if (msg.eType == CDEdureMsg::eFileName) {
         m_csFile = csText;
-    else if (msg.eType == CDEdureMsg::eError && m_csError.empty())
+    } else if (msg.eType == CDEdureMsg::eError && m_csError.empty()) {
         m_csError = csText;
-    else if (msg.eType == CDEdureMsg::eWarning && csText.rfind("Rebooting system", 0) == 0)
+    } else if (msg.eType == CDEdureMsg::eWarning && csText.rfind("Rebooting system", 0) == 0) {
         m_csReboot = "the system reboots in 2 minutes";
-    else if (msg.eType == CDEdureMsg::eWarning && csText.rfind("Automatic reboot skipped", 0) == 0)
+        m_pszReboot = "scheduled";
+    } else if (msg.eType == CDEdureMsg::eWarning && csText.rfind("Automatic reboot skipped", 0) == 0) {
         m_csReboot = "reboot skipped, a manual reboot is needed";
+        m_pszReboot = "needed";
+    }
 }
 
 CJobSummary::Packages CJobSummary::PackagesNow() const {
@@ -83,4 +86,21 @@ std::string CJobSummary::Text() const {
     case EJob::kOther: cs = "done"; break;
     }
     return m_csReboot.empty() ? cs : cs + "; " + m_csReboot;
+}
+
+SJobOutcome CJobSummary::Outcome(bool fJobError) const {
+    SJobOutcome outcome;
+    outcome.nExitCode = fJobError || FailedSilently() ? 1 : 0;
+    switch (m_eJob) {
+    case EJob::kUpdate: outcome.csJob = "update"; break;
+    case EJob::kBackup: outcome.csJob = "backup"; break;
+    case EJob::kRestore: outcome.csJob = "restore"; break;
+    case EJob::kActionStatus: outcome.csJob = "last_action"; break;
+    case EJob::kMake: outcome.csJob = "combine"; break;
+    case EJob::kOther: outcome.csJob = "other"; break;
+    }
+    outcome.csSummary = Text();
+    outcome.csReboot = m_pszReboot;
+    outcome.csFile = m_eJob == EJob::kMake ? PackageMade() : m_csFile;
+    return outcome;
 }

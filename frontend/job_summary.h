@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "frontend/job_outcome.h"
 #include "frontend/message_decoder.h"
 
 class CJobSummary {
@@ -18,6 +19,8 @@ public:
     // A job that failed without an error message: the kernel reports a failed
     // combined package only in its log, so its absence tells.
     bool FailedSilently() const;
+    // Everything but the hint; fJobError: an error message came, read or cut short.
+    SJobOutcome Outcome(bool fJobError) const;
 
 private:
     enum class EJob { kOther, kUpdate, kBackup, kRestore, kActionStatus, kMake };
@@ -33,4 +36,5 @@ private:
     std::string m_csFile;
     std::string m_csError;
     std::string m_csReboot;
+    const char* m_pszReboot = "none";
 };

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "frontend/json_words.h"
 #include "frontend/message_words.h"
 
 using json = nlohmann::ordered_json;
@@ -12,27 +13,25 @@ json CandidateJson(const CBupAssessmentEx& c, bool fExtended) {
     json j = {
         {"name", c.Name().str()},
         {"bios_version", c.BiosVer().str()},
-        {"file_type", ArcTypeWords(c.m_ArcType.Get())},
-        {"usability", UsabilityWords(c.m_Usability)},
-        {"usability_code", static_cast<int>(c.m_Usability)},
-        {"consistency", ConsistencyWords(c.m_Consistency)},
-        {"consistency_code", static_cast<int>(c.m_Consistency)},
-        {"confirm", ConfirmWords(c.m_confirmflags)},
-        {"confirm_flags", c.m_confirmflags.Value()},
+        {"file_type", FileTypeName(c.m_ArcType.Get())},
+        {"verdict", VerdictName(c.m_Usability)},
+        {"consistency", ConsistencyName(c.m_Consistency)},
+        {"confirm", ConfirmNames(c.m_confirmflags)},
         {"build_time", static_cast<long long>(c.m_BuildTime.GetTime())},
     };
-    if (fExtended) {
-        CString csAreas;
-        c.m_UsageFlags.AreasToString(csAreas);
-        j["areas"] = csAreas.str();
-        j["usage_flags"] = c.m_UsageFlags.Value();
-    }
+    // Only the extended form knows the areas.
+    if (fExtended)
+        j["areas"] = AreaNames(c.m_UsageFlags);
     return j;
 }
 
 }  // namespace
 
 void CJsonPrinter::Emit(const json& event) {
+    if (!m_fStarted) {
+        m_fStarted = true;
+        Emit({{"event", "start"}, {"schema", kJsonSchema}, {"version", QM_FRONTEND_VERSION}});
+    }
     m_out << event.dump(-1, ' ', false, json::error_handler_t::replace) << '\n' << std::flush;
 }
 
@@ -66,7 +65,9 @@ void CJsonPrinter::PayloadAdd(const SKernelMessage& msg, json& event) {
         json values = json::array();
         for (const auto& item : msg.Info->m_Values)
             values.push_back({item.first.str(), item.second.str()});
-        event["info"] = {{"token", msg.csInfoToken}, {"first", msg.Info->m_csFirstParameter.str()}, {"values", values}};
+        event["info"] = {{"first", msg.Info->m_csFirstParameter.str()}, {"values", values}};
+        if (!msg.csInfoToken.empty())
+            event["info"]["token"] = msg.csInfoToken;
     } else if (msg.eType == CDEdureMsg::ePasswordRequ) {
         event["texts"] = msg.Texts;
         event["values"] = msg.Values;
@@ -85,16 +86,32 @@ void CJsonPrinter::PayloadAdd(const SKernelMessage& msg, json& event) {
 }
 
 void CJsonPrinter::Message(const SKernelMessage& msg) {
-    json event = {{"event", "message"}, {"type", msg.TypeName()}, {"code", msg.Code()}};
+    // Separators and the kernel's end mark carry nothing; the done event ends the job.
+    if (!msg.fUnknownType && (msg.eType == CDEdureMsg::eEmpty || msg.eType == CDEdureMsg::eJobDone))
+        return;
+    json event = {{"event", "message"}, {"kind", MessageKindName(msg.eType)}, {"code", msg.Code()}};
     PayloadAdd(msg, event);
     Emit(event);
 }
 
-void CJsonPrinter::Done(int nExitCode, const std::string& csSummary) {
-    Emit({{"event", "done"}, {"exit_code", nExitCode}, {"summary", csSummary}});
+void CJsonPrinter::Done(const SJobOutcome& outcome) {
+    json event = {{"event", "done"},
+                  {"exit_code", outcome.nExitCode},
+                  {"result", outcome.nExitCode == 0 ? "done" : "failed"},
+                  {"job", outcome.csJob},
+                  {"summary", outcome.csSummary},
+                  {"reboot", outcome.csReboot}};
+    if (!outcome.csFile.empty())
+        event["file"] = outcome.csFile;
+    if (!outcome.csHint.empty())
+        event["hint"] = outcome.csHint;
+    Emit(event);
 }
 
-void CJsonPrinter::Failure(const std::string& csText, int nExitCode) {
-    Emit({{"event", "failure"}, {"message", csText}, {"exit_code", nExitCode}});
+void CJsonPrinter::Failure(const std::string& csText, int nExitCode, const std::string& csHint) {
+    json event = {{"event", "failure"}, {"exit_code", nExitCode}, {"message", csText}};
+    if (!csHint.empty())
+        event["hint"] = csHint;
+    Emit(event);
     m_err << "quillmark: " << csText << '\n' << std::flush;
 }

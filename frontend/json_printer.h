@@ -16,8 +16,8 @@ public:
     void Waiting(int pidBusy) override;
     void Accepted(int pidKernel) override;
     void Message(const SKernelMessage& msg) override;
-    void Done(int nExitCode, const std::string& csSummary) override;
-    void Failure(const std::string& csText, int nExitCode) override;
+    void Done(const SJobOutcome& outcome) override;
+    void Failure(const std::string& csText, int nExitCode, const std::string& csHint) override;
 
     // The payload fields of a message event ("text", "value", "candidate", "info" ...).
     static void PayloadAdd(const SKernelMessage& msg, nlohmann::ordered_json& event);
@@ -28,4 +28,6 @@ private:
 
     std::ostream& m_out;
     std::ostream& m_err;
+    // The first object names the schema; it comes before whatever comes first.
+    bool m_fStarted = false;
 };

@@ -24,7 +24,8 @@ std::vector<json> Lines(const std::string& csOut) {
     return lines;
 }
 
-// A reader of stdout sees one object per line, whatever the kernel's texts hold.
+// A reader of stdout sees one object per line, whatever the kernel's texts hold,
+// and the first one names the schema.
 TEST(FrontendJson, EveryLineIsOneObjectWhateverTheTexts) {
     std::ostringstream out;
     std::ostringstream err;
@@ -42,20 +43,62 @@ TEST(FrontendJson, EveryLineIsOneObjectWhateverTheTexts) {
     unknown.eType = static_cast<E_DEDURE_MSG>(150);
     unknown.fUnknownType = true;
     printer.Message(unknown);
-    printer.Done(1, "failed: cut UTF-8");
-    printer.Failure("gone \"away\"\n", 3);
+    printer.Failure("gone \"away\"\n", 3, "");
 
     std::vector<json> lines;
     ASSERT_NO_THROW(lines = Lines(out.str()));
     ASSERT_EQ(lines.size(), 8u);
     for (const json& line : lines)
         EXPECT_TRUE(line.is_object() && line.contains("event")) << line.dump();
-    EXPECT_EQ(lines[0]["session_pid"], 77);
-    EXPECT_NE(lines[0]["bios"].get<std::string>().find("\xef\xbf\xbd"), std::string::npos) << "replacement char";
-    EXPECT_EQ(lines[3]["text"], "two\nlines\r\tand \x01 \x1b[31m");
-    EXPECT_EQ(lines[5]["code"], 150);
+    EXPECT_EQ(lines[0]["event"], "start");
+    EXPECT_EQ(lines[0]["schema"], 1);
+    EXPECT_FALSE(lines[0]["version"].get<std::string>().empty());
+    EXPECT_EQ(lines[1]["session_pid"], 77);
+    EXPECT_NE(lines[1]["bios"].get<std::string>().find("\xef\xbf\xbd"), std::string::npos) << "replacement char";
+    EXPECT_EQ(lines[4]["text"], "two\nlines\r\tand \x01 \x1b[31m");
+    EXPECT_EQ(lines[6]["kind"], "message_150");
     EXPECT_EQ(lines[7]["exit_code"], 3);
+    EXPECT_FALSE(lines[7].contains("hint")) << "no field is sent empty";
     EXPECT_NE(err.str().find("gone"), std::string::npos) << "failures are told on stderr as well";
+}
+
+// The names a fleet tool matches on are words, never the kernel's enumerators,
+// and fields without a value are left out rather than sent empty.
+TEST(FrontendJson, StableNamesAndNoEmptyFields) {
+    std::ostringstream out;
+    std::ostringstream err;
+    CJsonPrinter printer(out, err);
+    SKernelMessage empty;
+    empty.eType = CDEdureMsg::eEmpty;
+    printer.Message(empty);
+    SKernelMessage candidate;
+    candidate.eType = CDEdureMsg::eCheckFileResultEx;
+    candidate.fCandidateEx = true;
+    candidate.Candidate.emplace();
+    candidate.Candidate->m_csName = "same.bup";
+    candidate.Candidate->m_Usability = CBupUsability::USABILITY_EQUAL_VERSION;
+    candidate.Candidate->m_Consistency = CBupConsistency::CONSISTENCY_INCOMPLETE_VALID_BY_USER;
+    candidate.Candidate->m_confirmflags = CConfirmFlags(CConfirmFlags::BiosOverwrite | CConfirmFlags::BootForUpdate);
+    candidate.Candidate->m_UsageFlags = CUsageFlags(CUsageFlags::BiosUpdate | CUsageFlags::LogoArea);
+    printer.Message(candidate);
+    SJobOutcome outcome;
+    outcome.nExitCode = 1;
+    outcome.csJob = "update";
+    outcome.csSummary = "failed: confirmations missing: overwrite";
+    outcome.csReboot = "none";
+    outcome.csHint = "add --allow-reinstall";
+    printer.Done(outcome);
+
+    const std::vector<json> lines = Lines(out.str());
+    ASSERT_EQ(lines.size(), 3u) << "the empty separator is not an event";
+    const json& c = lines[1]["candidate"];
+    EXPECT_EQ(lines[1]["kind"], "candidate");
+    EXPECT_EQ(c["verdict"], "same");
+    EXPECT_EQ(c["consistency"], "incomplete_by_user");
+    EXPECT_EQ(c["confirm"], json::parse(R"(["bios_overwrite","reboot_for_update"])"));
+    EXPECT_EQ(c["areas"], json::parse(R"(["bios","logo"])"));
+    EXPECT_EQ(lines[2], json::parse(R"({"event":"done","exit_code":1,"result":"failed","job":"update",
+        "summary":"failed: confirmations missing: overwrite","reboot":"none","hint":"add --allow-reinstall"})"));
 }
 
 TEST(FrontendJson, PayloadFieldsByShape) {

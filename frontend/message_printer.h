@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "frontend/job_outcome.h"
 #include "frontend/kernel_status.h"
 #include "frontend/message_decoder.h"
 
@@ -16,7 +17,7 @@ public:
     virtual void Accepted(int pidKernel) = 0;
     virtual void Message(const SKernelMessage& msg) = 0;
     // The job's end with its one-line summary.
-    virtual void Done(int nExitCode, const std::string& csSummary) = 0;
-    // A failure of the front-end itself (not a message of the job).
-    virtual void Failure(const std::string& csText, int nExitCode) = 0;
+    virtual void Done(const SJobOutcome& outcome) = 0;
+    // A failure of the front-end itself (not a message of the job); csHint may be "".
+    virtual void Failure(const std::string& csText, int nExitCode, const std::string& csHint) = 0;
 };

@@ -62,7 +62,7 @@ int CQuillmarkApp::Run(const std::vector<std::string>& args, std::ostream& out, 
         const auto json = std::find(args.begin(), args.end(), "--json");
         if (json != args.end() && std::find(args.begin(), json, "--") == json) {
             CJsonPrinter printer(out, err);
-            printer.Failure(e.what(), e.ExitCode());
+            printer.Failure(e.what(), e.ExitCode(), e.Hint());
         } else {
             err << "quillmark: " << e.what() << '\n';
         }
@@ -87,7 +87,7 @@ int CQuillmarkApp::Run(const std::vector<std::string>& args, std::ostream& out, 
         }
         return client.Job(csCmdLine);
     } catch (const CFrontendError& e) {
-        pPrinter->Failure(e.what(), e.ExitCode());
+        pPrinter->Failure(e.what(), e.ExitCode(), e.Hint());
         return e.ExitCode();
     }
 }

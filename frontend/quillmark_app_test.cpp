@@ -12,6 +12,14 @@ struct FrontendApp : ::testing::Test {
     std::ostringstream out;
     std::ostringstream err;
     int Run(const std::vector<std::string>& args) { return CQuillmarkApp::Run(args, out, err, false); }
+    // The stream opens with the schema object; the failure comes after it.
+    nlohmann::json LastJson() const {
+        std::istringstream in(out.str());
+        std::string csLine, csLast;
+        while (std::getline(in, csLine))
+            csLast = csLine;
+        return nlohmann::json::parse(csLast);
+    }
 };
 
 TEST_F(FrontendApp, UsageErrorsExitTwoWithAHint) {
@@ -23,7 +31,7 @@ TEST_F(FrontendApp, UsageErrorsExitTwoWithAHint) {
 
 TEST_F(FrontendApp, UsageErrorInJsonModeIsAFailureObject) {
     EXPECT_EQ(Run({"--json", "--timeout", "0", "-at"}), 2);
-    const nlohmann::json event = nlohmann::json::parse(out.str());
+    const nlohmann::json event = LastJson();
     EXPECT_EQ(event["event"], "failure");
     EXPECT_EQ(event["exit_code"], 2);
 }
@@ -56,7 +64,7 @@ TEST_F(FrontendApp, AMistypedJobIsAUsageErrorAtOnce) {
     EXPECT_NE(err.str().find("'-o' needs a parameter"), std::string::npos) << err.str();
     out.str("");
     EXPECT_EQ(Run({"--json", "--kernel", "/nonexistent/qmkrnl2", "upgrade", "new.bup"}), 2);
-    const nlohmann::json event = nlohmann::json::parse(out.str());
+    const nlohmann::json event = LastJson();
     EXPECT_NE(event["message"].get<std::string>().find("'upgrade'"), std::string::npos) << out.str();
 }
 

@@ -166,7 +166,7 @@ int CSessionClient::Session(CKrnl2Inter& inter, const std::string& csCmdLine) {
     }
     inter.ResponseFifo2Cleanup();
     inter.SessionClose(0);
-    const int nExit = fJobError || summary.FailedSilently() ? eExitJobError : eExitOk;
-    m_printer.Done(nExit, summary.Text());
-    return nExit;
+    const SJobOutcome outcome = summary.Outcome(fJobError);
+    m_printer.Done(outcome);
+    return outcome.nExitCode;
 }

@@ -102,8 +102,9 @@ void ReadSessionRecords(CIpcFifo& fifo) {
         if (msg.Info && !SameInfo(msg))
             __builtin_trap();
     }
-    json.Done(0, "done");
-    human.Done(0, "done");
+    const SJobOutcome outcome{0, "other", "done", "none", "", ""};
+    json.Done(outcome);
+    human.Done(outcome);
 }
 
 void ReadJobRecords(CIpcFifo& fifo) {

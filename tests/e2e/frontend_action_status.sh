@@ -19,7 +19,7 @@ if command -v python3 >/dev/null; then
     python3 - "$OUT" <<'PY' || fail "JSON action status"
 import json, sys
 events = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
-info = [e for e in events if e.get("type") == "eGetGenericModuleInfo"]
+info = [e for e in events if e.get("kind") == "generic_info"]
 assert len(info) == 1, events
 text = json.dumps(info[0])
 assert "eActionStatus" in text and "StatusCode" in text and "0x00000000" in text, info[0]

@@ -27,9 +27,10 @@ import json, sys
 events = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
 assert all(isinstance(e, dict) for e in events), events
 kinds = [e.get("event") for e in events]
-assert kinds[0] == "accepted" and kinds[-1] == "done", kinds
+assert kinds[:2] == ["start", "accepted"] and kinds[-1] == "done", kinds
+assert events[0]["schema"] == 1, events[0]
 assert events[-1]["exit_code"] == 1 and events[-1]["summary"].startswith("failed: "), events[-1]
-errors = [e for e in events if e.get("event") == "message" and e.get("type") == "eError"]
+errors = [e for e in events if e.get("event") == "message" and e.get("kind") == "error"]
 assert errors and errors[0]["text"] == "invalid or missing file(s)", events
 PY
     pass "--json gives one object per line"
