@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "frontend/message_words.h"
+#include "frontend/remedy_hint.h"
 
 namespace {
 
@@ -42,6 +43,9 @@ void CHumanPrinter::Status(const SKernelStatus& status) {
     Line(m_out, "System . . . . . . : " + status.csSystem);
     Line(m_out, "ME firmware  . . . : " + status.csMeFirmware);
     Line(m_out, "Kernel process . . : " + std::to_string(status.pidKernel));
+    const std::string csHint = status.IsErrorState() ? KernelStateHint(status.nState) : "";
+    if (!csHint.empty())
+        Line(m_err, "hint: " + csHint);
 }
 
 void CHumanPrinter::Waiting(int pidBusy) {

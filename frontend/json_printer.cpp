@@ -4,6 +4,7 @@
 
 #include "frontend/json_words.h"
 #include "frontend/message_words.h"
+#include "frontend/remedy_hint.h"
 
 using json = nlohmann::ordered_json;
 
@@ -47,8 +48,12 @@ void CJsonPrinter::Status(const SKernelStatus& status) {
     };
     if (status.nState == CKrnl2Inter::eQmKrnl2Busy)
         event["session_pid"] = status.pidSession;
-    if (status.IsErrorState())
+    if (status.IsErrorState()) {
         event["text"] = status.StateWords();
+        const std::string csHint = KernelStateHint(status.nState);
+        if (!csHint.empty())
+            event["hint"] = csHint;
+    }
     Emit(event);
 }
 

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "frontend/frontend_error.h"
+#include "frontend/remedy_hint.h"
 #include "frontend/kernel_trust.h"
 #include "frontend/lock_file.h"
 #include "frontend/process_liveness.h"
@@ -98,7 +99,8 @@ std::unique_ptr<CKrnl2Inter> CKernelLocator::Attach() {
         ReapChildren();
         const auto ended = m_Ended.find(pid);
         if (ended != m_Ended.end() && EndedForLackOfModule(ended->second))
-            throw CFrontendError(eExitKernelState, "no board module supports this machine");
+            throw CFrontendError(eExitKernelState, "no board module supports this machine",
+                                     KernelStateHint(CKrnl2Inter::eQmKrnl2ErrNoHardwareModuleFound));
         if (ended != m_Ended.end())
             throw CFrontendError(eExitKernel,
                                  Distrusted() + "the kernel could not be started: " + WaitStatusText(ended->second));
@@ -134,7 +136,8 @@ SKernelStatus CKernelLocator::AnnouncementWait(const CKrnl2Inter& inter, int nSe
         if (!Alive(inter.ServerPid())) {
             const auto ended = m_Ended.find(inter.ServerPid());
             if (ended != m_Ended.end() && EndedForLackOfModule(ended->second))
-                throw CFrontendError(eExitKernelState, "no board module supports this machine");
+                throw CFrontendError(eExitKernelState, "no board module supports this machine",
+                                     KernelStateHint(CKrnl2Inter::eQmKrnl2ErrNoHardwareModuleFound));
             throw CFrontendError(eExitKernel, "the kernel ended before it announced itself" + EndText(inter.ServerPid()));
         }
         CSignalGuard::ThrowIfInterrupted();

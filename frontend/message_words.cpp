@@ -61,15 +61,6 @@ std::vector<std::string> ConfirmWords(const CConfirmFlags& flags) {
     return result;
 }
 
-const char* ArcTypeWords(CArcType::E_ARC_TYPE eType) {
-    switch (eType) {
-    case CArcType::eArcTypeArchive: return "package";
-    case CArcType::eArcTypeSingleFile: return "single file";
-    case CArcType::eArcTypeNone: break;
-    }
-    return "none";
-}
-
 const char* InfoCaption(E_DEDURE_MSG eType) {
     switch (eType) {
     case CDEdureMsg::eDetailInfo: return "detail info";

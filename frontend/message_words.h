@@ -15,8 +15,6 @@ std::string UsabilityWords(CBupUsability::e_usability eUsability);
 std::string ConsistencyWords(CBupConsistency::e_consistency eConsistency);
 // The confirmations a candidate needs, one short phrase per set flag.
 std::vector<std::string> ConfirmWords(const CConfirmFlags& flags);
-// "package", "single file" or "none".
-const char* ArcTypeWords(CArcType::E_ARC_TYPE eType);
 // Caption of the generic-information messages: "module info", "package info" ...
 const char* InfoCaption(E_DEDURE_MSG eType);
 // Whole percent of a progress value (0..10000), clamped to 0..100.

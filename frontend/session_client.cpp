@@ -7,6 +7,7 @@
 
 #include "frontend/frontend_error.h"
 #include "frontend/job_summary.h"
+#include "frontend/remedy_hint.h"
 #include "frontend/signal_guard.h"
 #include "support/opus_trace.h"
 #include "support/win_error.h"
@@ -31,7 +32,8 @@ std::unique_ptr<CKrnl2Inter> CSessionClient::AnnouncedKernel() {
     std::unique_ptr<CKrnl2Inter> pInter = m_locator.Attach();
     const SKernelStatus status = m_locator.AnnouncementWait(*pInter, kAnnounceSeconds);
     if (status.IsErrorState())
-        throw CFrontendError(eExitKernelState, status.StateWords());
+        throw CFrontendError(eExitKernelState, status.StateWords(), KernelStateHint(status.nState));
+    m_Announced = status;
     if (status.nState == CKrnl2Inter::eQmKrnl2Init)
         throw CFrontendError(eExitKernel, "the kernel (process " + std::to_string(status.pidKernel) +
                                               ") did not announce itself within " +
@@ -73,7 +75,7 @@ CSessionClient::E_REQUEST CSessionClient::Request(CKrnl2Inter& inter, const std:
     auto stateCheck = [&] {
         const SKernelStatus status = SKernelStatus::FromBlock(*inter.Info(), pidKernel);
         if (status.IsErrorState())
-            throw CFrontendError(eExitKernelState, status.StateWords());
+            throw CFrontendError(eExitKernelState, status.StateWords(), KernelStateHint(status.nState));
         if (status.nState == CKrnl2Inter::eQmKrnl2Busy && pidBusy == 0 && status.pidSession != 0 &&
             status.pidSession != getpid()) {
             pidBusy = status.pidSession;
@@ -129,6 +131,7 @@ void CSessionClient::RequestTimedOut(int pidBusy) const {
 
 int CSessionClient::Session(CKrnl2Inter& inter, const std::string& csCmdLine) {
     CJobSummary summary(csCmdLine);
+    CRemedyHint hint(csCmdLine, m_Announced);
     const pid_t pidKernel = inter.ServerPid();
     m_printer.Accepted(pidKernel);
     const auto accepted = Clock::now();
@@ -144,6 +147,7 @@ int CSessionClient::Session(CKrnl2Inter& inter, const std::string& csCmdLine) {
             fJobError = fJobError || msg.eType == CDEdureMsg::eError;
             m_printer.Message(msg);
             summary.Observe(msg);
+            hint.Observe(msg);
             if (msg.eType == CDEdureMsg::eJobDone)
                 break;
         } else if (ulStatus == ERROR_NO_DATA) {
@@ -166,7 +170,9 @@ int CSessionClient::Session(CKrnl2Inter& inter, const std::string& csCmdLine) {
     }
     inter.ResponseFifo2Cleanup();
     inter.SessionClose(0);
-    const SJobOutcome outcome = summary.Outcome(fJobError);
+    SJobOutcome outcome = summary.Outcome(fJobError);
+    if (outcome.nExitCode != 0)
+        outcome.csHint = hint.Text();
     m_printer.Done(outcome);
     return outcome.nExitCode;
 }

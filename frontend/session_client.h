@@ -35,4 +35,6 @@ private:
     CKernelLocator& m_locator;
     CMessagePrinter& m_printer;
     int m_nTimeoutSeconds;
+    // The board and BIOS of the kernel that took the job, for the remedy of a refusal.
+    SKernelStatus m_Announced;
 };
