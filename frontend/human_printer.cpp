@@ -154,6 +154,23 @@ void CHumanPrinter::Done(const SJobOutcome& outcome) {
         Line(m_err, "hint: " + outcome.csHint);
 }
 
+void CHumanPrinter::HistoryShow(const SHistory& history) {
+    if (history.entries.empty())
+        Line(m_out, "no job in the history yet");
+    for (const SHistoryEntry& e : history.entries) {
+        std::string cs = e.csTime + "  " + e.csUser + "  " + e.csJob + "  " + e.csResult;
+        if (e.csReboot != "none" && !e.csReboot.empty())
+            cs += " (reboot " + e.csReboot + ")";
+        if (!e.csPackage.empty())
+            cs += "  " + e.csPackage;
+        if (!e.csText.empty())
+            cs += ": " + e.csText;
+        Line(m_out, cs);
+    }
+    if (history.nUnreadable > 0)
+        Line(m_err, "warning: " + std::to_string(history.nUnreadable) + " line(s) of the history could not be read");
+}
+
 void CHumanPrinter::Failure(const std::string& csText, int, const std::string& csHint) {
     Line(m_err, "quillmark: " + csText);
     if (!csHint.empty())

@@ -21,6 +21,7 @@ public:
     void Accepted(int pidKernel) override;
     void Message(const SKernelMessage& msg) override;
     void Done(const SJobOutcome& outcome) override;
+    void HistoryShow(const SHistory& history) override;
     void Failure(const std::string& csText, int nExitCode, const std::string& csHint) override;
 
 private:

@@ -38,6 +38,7 @@ const SVerb kVerbs[] = {
     {"restore", "-nvu", 1},
     {"last-action", "-ast", 0},
     {"status", "", 0},
+    {"history", "", 0},
     {"combine", "--make", 0},
 };
 
@@ -64,6 +65,7 @@ SVerbJob JobVerbTranslate(const std::vector<std::string>& words) {
     const std::string csVerb = pVerb->pszVerb;
     SVerbJob result;
     result.fStatus = csVerb == "status";
+    result.fHistory = csVerb == "history";
     if (*pVerb->pszOption)
         result.job.push_back(pVerb->pszOption);
     std::vector<std::string> names;
@@ -94,8 +96,8 @@ SVerbJob JobVerbTranslate(const std::vector<std::string>& words) {
     }
     if (names.size() > static_cast<size_t>(pVerb->nNamesMax))
         UsageError(csVerb + ": '" + names.back() + "' is one name too many");
-    if (result.fStatus && result.job.size() > 0)
-        UsageError("status takes no flags");
+    if ((result.fStatus || result.fHistory) && result.job.size() > 0)
+        UsageError(csVerb + " takes no flags");
     if (fCombine) {
         if (csBios.empty() || csConfig.empty() || csOut.empty())
             UsageError("combine needs --bios PACKAGE, --config ARCHIVE and -o OUT");
@@ -117,6 +119,7 @@ const char* JobVerbsHelp() {
            "  restore [ARCHIVE]         restore the configuration from the archive\n"
            "  last-action               show the status of the last BIOS action\n"
            "  status                    show the kernel's state, BIOS, system and ME firmware\n"
+           "  history                   show the jobs the kernel did: time, user, job, package, result, reboot\n"
            "  combine --bios PACKAGE --config ARCHIVE -o OUT\n"
            "                            make one package of a BIOS package and a configuration\n"
            "Flags of the verbs:\n"

@@ -10,6 +10,7 @@ struct SVerbJob {
     std::vector<std::string> job;  // in the option language
     bool fPassword = false;        // --password was among the verb's flags
     bool fStatus = false;          // the "status" verb: the announcement, no job
+    bool fHistory = false;         // the "history" verb: the kernel's history of jobs, no job
 };
 
 // Whether the job's first word is a verb.

@@ -28,11 +28,15 @@ json CandidateJson(const CBupAssessmentEx& c, bool fExtended) {
 
 }  // namespace
 
-void CJsonPrinter::Emit(const json& event) {
+void CJsonPrinter::StartEnsure() {
     if (!m_fStarted) {
         m_fStarted = true;
         Emit({{"event", "start"}, {"schema", kJsonSchema}, {"version", QM_FRONTEND_VERSION}});
     }
+}
+
+void CJsonPrinter::Emit(const json& event) {
+    StartEnsure();
     m_out << event.dump(-1, ' ', false, json::error_handler_t::replace) << '\n' << std::flush;
 }
 
@@ -111,6 +115,27 @@ void CJsonPrinter::Done(const SJobOutcome& outcome) {
     if (!outcome.csHint.empty())
         event["hint"] = outcome.csHint;
     Emit(event);
+}
+
+void CJsonPrinter::HistoryShow(const SHistory& history) {
+    // An empty history is still a stream with its schema.
+    StartEnsure();
+    for (const SHistoryEntry& e : history.entries) {
+        json event = {{"event", "history"}, {"time", e.csTime}, {"user", e.csUser}};
+        if (e.nUid >= 0)
+            event["uid"] = e.nUid;
+        event["job"] = e.csJob;
+        event["command_line"] = e.csCommandLine;
+        if (!e.csPackage.empty())
+            event["package"] = e.csPackage;
+        event["result"] = e.csResult;
+        if (!e.csText.empty())
+            event["text"] = e.csText;
+        event["reboot"] = e.csReboot;
+        Emit(event);
+    }
+    if (history.nUnreadable > 0)
+        m_err << "quillmark: " << history.nUnreadable << " line(s) of the history could not be read\n" << std::flush;
 }
 
 void CJsonPrinter::Failure(const std::string& csText, int nExitCode, const std::string& csHint) {

@@ -17,6 +17,7 @@ public:
     void Accepted(int pidKernel) override;
     void Message(const SKernelMessage& msg) override;
     void Done(const SJobOutcome& outcome) override;
+    void HistoryShow(const SHistory& history) override;
     void Failure(const std::string& csText, int nExitCode, const std::string& csHint) override;
 
     // The payload fields of a message event ("text", "value", "candidate", "info" ...).
@@ -25,6 +26,7 @@ public:
 private:
     // Kernel texts may hold any bytes: invalid UTF-8 is replaced, never thrown on.
     void Emit(const nlohmann::ordered_json& event);
+    void StartEnsure();
 
     std::ostream& m_out;
     std::ostream& m_err;

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "frontend/history_view.h"
 #include "frontend/job_outcome.h"
 #include "frontend/kernel_status.h"
 #include "frontend/message_decoder.h"
@@ -18,6 +19,8 @@ public:
     virtual void Message(const SKernelMessage& msg) = 0;
     // The job's end with its one-line summary.
     virtual void Done(const SJobOutcome& outcome) = 0;
+    // The kernel's history of jobs, oldest first.
+    virtual void HistoryShow(const SHistory& history) = 0;
     // A failure of the front-end itself (not a message of the job); csHint may be "".
     virtual void Failure(const std::string& csText, int nExitCode, const std::string& csHint) = 0;
 };

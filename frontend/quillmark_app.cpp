@@ -18,6 +18,7 @@
 #include "frontend/signal_guard.h"
 #include "frontend/usage_text.h"
 #include "ipc/ipc_fifo.h"
+#include "support/history_file.h"
 
 namespace {
 // Empty when it cannot be named; the kernel then uses its own.
@@ -51,7 +52,7 @@ int CQuillmarkApp::Run(const std::vector<std::string>& args, std::ostream& out, 
             out << VersionText() << '\n' << std::flush;
             return eExitOk;
         }
-        if (!opts.Status()) {
+        if (!opts.Status() && !opts.History()) {
             csCmdLine = opts.CommandLine(CurrentDirectory());
             // The kernel ignores a line it cannot parse: the mistake is told here, at once.
             if (const std::optional<SJobLineProblem> problem = JobLineCheck(csCmdLine.c_str()))
@@ -76,6 +77,10 @@ int CQuillmarkApp::Run(const std::vector<std::string>& args, std::ostream& out, 
     else
         pPrinter = std::make_unique<CHumanPrinter>(out, err, fTerminal);
     try {
+        if (opts.History()) {
+            pPrinter->HistoryShow(HistoryRead(kHistoryDir));
+            return eExitOk;
+        }
         CKernelLocator locator(opts.KernelPath(), opts.MakeJob());
         CSessionClient client(locator, *pPrinter, opts.TimeoutSeconds());
         if (opts.Status())

@@ -24,6 +24,7 @@ void CQmCmdLine::InitVars() {
     m_csPassword.Empty();
     m_csBinp.Empty();
     m_csCinp.Empty();
+    m_strShown.clear();
 }
 
 CString CQmCmdLine::ParamTraceText(const char* pszParam, bool bFlag) const {
@@ -38,6 +39,18 @@ void CQmCmdLine::ParseParam(const char* pszParam, bool bFlag, bool bLast) {
     QM_TRACE_ENTER(6, "lpszParam='%s', bFlag=%d, bLast=%d",
                    ParamTraceText(pszParam, bFlag).c_str(), bFlag, bLast);
     m_fNextParameterHidden = false;
+
+    if (!m_strShown.empty())
+        m_strShown += ' ';
+    if (bFlag) {
+        m_strShown += std::string("-") + pszParam;
+    } else if (m_pNextParameterDestination == &m_csPassword) {
+        m_strShown += "********";
+    } else {
+        const std::string strParam = pszParam;
+        m_strShown += strParam.find_first_of(" \t\"") == std::string::npos && !strParam.empty() ? strParam
+                                                                                               : '"' + strParam + '"';
+    }
 
     if (!bFlag) {
         if (!m_pNextParameterDestination) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <set>
+#include <string>
 
 #include "cmdline/command_line_info.h"
 #include "support/string_type.h"
@@ -77,6 +78,8 @@ public:
     bool is_anything_besides_BiosCodeArea_selected() const;
     // Replaces an encrypted m_csPassword by the plain one (ePwc becomes ePwd).
     void DecodePassword();
+    // The line as parsed, for records people read: passwords become "********".
+    const std::string& ShownText() const { return m_strShown; }
 
     COptionSet m_Options;
     CString m_csTarget;
@@ -91,4 +94,7 @@ public:
 protected:
     // The argument as the enter trace shows it; secrets never reach the trace.
     CString ParamTraceText(const char* pszParam, bool bFlag) const;
+
+private:
+    std::string m_strShown;
 };

@@ -86,6 +86,15 @@ TEST(QmCmdLineTest, OnlyTheValueAfterPwdOrPwcIsHiddenInTheTrace) {
     EXPECT_EQ(cl.shown, (std::vector<std::string>{"/pwd", "/at", "x"}));
 }
 
+// The shown line is what records keep: no password however it was given.
+TEST(QmCmdLineTest, ShownTextHidesEveryPassword) {
+    CQmCmdLine cl;
+    cl.Parse("-at -o \"my pkg.bup\" -pwd secret --crypt k2 -pwc 00ff -lf x.log");
+    EXPECT_EQ(cl.ShownText(), "-at -o \"my pkg.bup\" -pwd ******** --crypt ******** -pwc ******** -lf x.log");
+    cl.Parse("-arc");
+    EXPECT_EQ(cl.ShownText(), "-arc") << "a new line starts afresh";
+}
+
 TEST(QmCmdLineTest, PrintableAndAreaQuery) {
     CQmCmdLine cl;
     CString out;

@@ -242,6 +242,9 @@ private:
     // A request that did not come from the process it names: traced and logged,
     // nothing sent.
     void RequestIgnored(const std::string& strWhy);
+    // One line for the job just done in the history of jobs; fFailed adds to the
+    // errors the job reported.
+    void HistoryAppend(const char* pszJob, unsigned uUid, bool fFailed);
     // Ends the session: the announcement shows the kernel ready again. Returns fJob.
     bool SessionEnd(bool fJob);
     // One task-loop turn for a request that arrived: the session and its job.
@@ -262,6 +265,8 @@ private:
     CString m_csLogfile;
     CBupAssessmentEx m_CurArc;
     CString m_csCurArcPath;
+    // The first error the job reported to the front-end, for the history.
+    std::string m_strJobError;
     CConfirmFlags m_confirmflags;
     CQmCmdLine m_CmdInfo;
     CQmCmdLine m_JobCmdInfo;

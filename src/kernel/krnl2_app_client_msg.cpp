@@ -18,6 +18,14 @@ bool CKrnl2App::ClientMsg(uint32_t dwLevel, E_DEDURE_MSG eType, ...) {
 }
 
 bool CKrnl2App::ClientMsgWait(uint32_t dwTimeout, uint32_t dwLevel, E_DEDURE_MSG eType, ...) {
+    // The history keeps the first error whether or not the front-end asked to see it.
+    if (eType == CDEdureMsg::eError && m_strJobError.empty()) {
+        va_list args;
+        va_start(args, eType);
+        const char* pszText = va_arg(args, const char*);
+        va_end(args);
+        m_strJobError = pszText ? pszText : "";
+    }
     const uint32_t dwThreshold = static_cast<uint32_t>(m_JobCmdInfo.m_ClientMsgLevel);
     QM_TRACE_INTERNAL(5, "", "dwTimeout=%d, dwLevel=%d, type=%s", static_cast<int>(dwTimeout),
                       static_cast<int>(dwLevel), CDEdureMsg::ToString(eType));

@@ -220,18 +220,25 @@ bool CKrnl2App::RequestServe() {
         fTrusted = false;
 
     bool fJob = true;
+    m_strJobError.clear();
+    const char* pszHistoryJob = nullptr;  // the jobs the history keeps
+    bool fMakeFailed = false;
     if (SessionRefused(fTrusted, strUntrusted, uid)) {
         fJob = false;
     } else if (!m_CmdInfo.OptionExists(eNoExtLocate)) {
         if (m_JobCmdInfo.OptionExists(ePwc))
             m_JobCmdInfo.DecodePassword();
         if (m_JobCmdInfo.OptionExists(eNvramUpdate)) {
+            pszHistoryJob = "restore";
             DoTheConfigurationRestore(true);
         } else if (m_JobCmdInfo.OptionExists(eUpdate)) {
+            pszHistoryJob = "update";
             DoTheBiosUpdate();
         } else if (m_JobCmdInfo.OptionExists(eActionStatus)) {
+            pszHistoryJob = "last_action";
             DoDisplayActionStatus();
         } else if (m_JobCmdInfo.OptionExists(eArchiveConfiguration)) {
+            pszHistoryJob = "backup";
             DoTheConfigurationBackup();
         } else if (m_JobCmdInfo.OptionExists(eUsage)) {
             QM_TRACE_INTERNAL(3, "", "Usage client request, nothing to do");
@@ -244,7 +251,8 @@ bool CKrnl2App::RequestServe() {
             fJob = false;
         }
     } else if (m_JobCmdInfo.OptionExists(eMake)) {
-        ExtLocateAndExecuteSynchronousCommand();
+        pszHistoryJob = "combine";
+        fMakeFailed = ExtLocateAndExecuteSynchronousCommand() != ERROR_SUCCESS;
     } else {
         CString csOptions;
         QM_TRACE_INTERNAL(1, "Unknown client request for synchronous mode, check options", "options: %s",
@@ -257,6 +265,8 @@ bool CKrnl2App::RequestServe() {
                       m_JobCmdInfo.OptionExists(eNoReboot)
                           ? "Automatic reboot skipped. Manual reboot needed to activate new BIOS!"
                           : "Rebooting system...");
+    if (pszHistoryJob)
+        HistoryAppend(pszHistoryJob, uid, fMakeFailed);
     ClientMsgWait(20, 5, CDEdureMsg::eJobDone);
     return SessionEnd(fJob);
 }
