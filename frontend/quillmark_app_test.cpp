@@ -1,5 +1,8 @@
 #include "frontend/quillmark_app.h"
 
+#include "cmdline/option_table.h"
+#include "frontend/job_options_help.h"
+
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -66,6 +69,27 @@ TEST_F(FrontendApp, AMistypedJobIsAUsageErrorAtOnce) {
     EXPECT_EQ(Run({"--json", "--kernel", "/nonexistent/qmkrnl2", "upgrade", "new.bup"}), 2);
     const nlohmann::json event = LastJson();
     EXPECT_NE(event["message"].get<std::string>().find("'upgrade'"), std::string::npos) << out.str();
+}
+
+}  // namespace
+
+namespace {
+
+// The help follows the option table: a shown option without a line fails here.
+TEST_F(FrontendApp, HelpHasALineForEveryShownJobOption) {
+    EXPECT_EQ(Run({"--help"}), 0);
+    const std::string csHelp = out.str();
+    for (const SQmOptionRow& row : g_QmOptionTable) {
+        if (row.fHidden) {
+            EXPECT_EQ(csHelp.find(std::string("  -") + row.apszTexts[0] + " "), std::string::npos)
+                << "hidden option shown: " << row.apszTexts[0];
+            continue;
+        }
+        EXPECT_NE(JobOptionDescription(row.eOption), nullptr) << row.apszTexts[0];
+        EXPECT_NE(csHelp.find(std::string("  -") + row.apszTexts[0]), std::string::npos) << row.apszTexts[0];
+    }
+    EXPECT_EQ(csHelp.find("(no description)"), std::string::npos);
+    EXPECT_EQ(csHelp.find("eError"), std::string::npos) << "no enumerator in the help";
 }
 
 }  // namespace

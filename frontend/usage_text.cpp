@@ -1,5 +1,6 @@
 #include "frontend/usage_text.h"
 
+#include "frontend/job_options_help.h"
 #include "frontend/job_verbs.h"
 
 std::string UsageText() {
@@ -15,7 +16,7 @@ std::string UsageText() {
            "package or archive to read that is not there is named before anything is sent.\n"
            "\n"
            "Front-end options (before the job; '--' ends them):\n"
-           "  --json             one JSON object per line on standard output\n"
+           "  --json             one JSON object per line on standard output (docs/json.md)\n"
            "  --status           show the kernel's state, BIOS, system and ME firmware\n"
            "  --password         ask for the BIOS password and pass it on encrypted\n"
            "  --timeout SECONDS  wait at most this long for the kernel to accept the job\n"
@@ -24,16 +25,17 @@ std::string UsageText() {
            "                     (default: qmkrnl2 beside quillmark, else on PATH)\n"
            "  --help, -h, -?     show this text\n"
            "  --version          show the version\n"
-           "\n") + JobVerbsHelp() + "\n"
+           "\n") + JobVerbsHelp() + "\n" + JobOptionsHelp() + "\n" +
            "Examples:\n"
            "  quillmark update /path/update.bup --reboot\n"
            "  quillmark -at -o /path/update.bup -arb\n"
            "  quillmark --status\n"
-           "  quillmark --json -ast\n"
+           "  quillmark --json last-action\n"
+           "  quillmark history\n"
            "\n"
            "Exit codes:\n"
            "  0    job done without an error message\n"
-           "  1    the job reported an error (any eError message)\n"
+           "  1    the job reported an error\n"
            "  2    usage error\n"
            "  3    kernel not reachable, did not accept the job in time, or ended during the session\n"
            "  4    the kernel found no supporting board module or another error state\n"
