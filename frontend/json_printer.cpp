@@ -45,11 +45,13 @@ void CJsonPrinter::Status(const SKernelStatus& status) {
         {"event", "status"},
         {"state", status.StateName()},
         {"state_code", status.nState},
-        {"bios", status.csActiveBios},
-        {"system", status.csSystem},
-        {"me_firmware", status.csMeFirmware},
-        {"kernel_pid", status.pidKernel},
     };
+    // A board without an ME firmware, or a kernel in an error state, has no text to tell.
+    for (const auto& text : {std::make_pair("bios", &status.csActiveBios), std::make_pair("system", &status.csSystem),
+                             std::make_pair("me_firmware", &status.csMeFirmware)})
+        if (!text.second->empty())
+            event[text.first] = *text.second;
+    event["kernel_pid"] = status.pidKernel;
     if (status.nState == CKrnl2Inter::eQmKrnl2Busy)
         event["session_pid"] = status.pidSession;
     if (status.IsErrorState()) {
