@@ -1,8 +1,10 @@
 #include "frontend/remedy_hint.h"
 
-#include <glob.h>
+#include <fnmatch.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "cmdline/qm_cmd_line.h"
@@ -20,18 +22,14 @@ std::string Joined(const std::vector<std::string>& items, const char* pszSeparat
     return cs;
 }
 
-// Files in the folder that match the job's pattern, as the kernel would see them.
-std::vector<std::string> Matching(const std::string& csDir, const std::string& csPattern) {
-    std::vector<std::string> names;
-    glob_t g{};
-    const std::string csGlob = csDir.empty() ? csPattern : csDir + "/" + csPattern;
-    if (glob(csGlob.c_str(), 0, nullptr, &g) == 0)
-        for (size_t i = 0; i < g.gl_pathc; ++i) {
-            const std::string csPath = g.gl_pathv[i];
-            names.push_back(csPath.substr(csPath.find_last_of('/') + 1));
-        }
-    globfree(&g);
-    return names;
+// Whether a file in the folder matches the job's pattern; the folder's own
+// name is taken as it stands, never as a pattern.
+bool AnyMatching(const std::string& csDir, const std::string& csPattern) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(csDir.empty() ? "." : csDir, ec))
+        if (fnmatch(csPattern.c_str(), entry.path().filename().c_str(), FNM_PERIOD) == 0)
+            return true;
+    return false;
 }
 
 // The kernel's refusals when the package does not fit the board.
@@ -194,7 +192,7 @@ std::string CRemedyHint::NoCandidateHint() const {
     const std::string csDir = m_csWorkDir.empty() ? "." : m_csWorkDir;
     if (m_Looked.empty()) {
         const std::string csPattern = !m_csTarget.empty() ? m_csTarget : (m_fRestore ? "*.nvux" : "*.bup");
-        if (Matching(m_csWorkDir, csPattern).empty())
+        if (!AnyMatching(m_csWorkDir, csPattern))
             return "no file in " + csDir + " matches '" + csPattern + "': name the " +
                    (m_fRestore ? "archive (quillmark restore ARCHIVE)" : "package (quillmark update PACKAGE)") +
                    " or the folder that holds it";
