@@ -14,16 +14,27 @@ CJobSummary::CJobSummary(const std::string& csCmdLine) {
     // The kernel's own order of precedence among the jobs.
     if (cmd.OptionExists(eMake)) {
         m_eJob = EJob::kMake;
+        m_csExtension = ".bup";
+    } else if (cmd.OptionExists(eNvramUpdate)) {
+        m_eJob = EJob::kRestore;
+    } else if (cmd.OptionExists(eUpdate)) {
+        m_eJob = EJob::kUpdate;
+    } else if (cmd.OptionExists(eActionStatus)) {
+        m_eJob = EJob::kActionStatus;
+    } else if (cmd.OptionExists(eArchiveConfiguration)) {
+        m_eJob = EJob::kBackup;
+        // The kernel names the archive after the -o name's extension, or .nvux.
+        const std::string csTarget = cmd.m_csTarget.str();
+        const size_t nDot = csTarget.find_last_of('.');
+        const size_t nSlash = csTarget.find_last_of('/');
+        m_csExtension = nDot != std::string::npos && (nSlash == std::string::npos || nDot > nSlash)
+                            ? csTarget.substr(nDot)
+                            : ".nvux";
+    }
+    if (!m_csExtension.empty()) {
         m_csWorkDir = cmd.m_csWrkDir.str();
         m_Before = PackagesNow();
-    } else if (cmd.OptionExists(eNvramUpdate))
-        m_eJob = EJob::kRestore;
-    else if (cmd.OptionExists(eUpdate))
-        m_eJob = EJob::kUpdate;
-    else if (cmd.OptionExists(eActionStatus))
-        m_eJob = EJob::kActionStatus;
-    else if (cmd.OptionExists(eArchiveConfiguration))
-        m_eJob = EJob::kBackup;
+    }
 }
 
 void CJobSummary::Observe(const SKernelMessage& msg) {
@@ -49,7 +60,8 @@ CJobSummary::Packages CJobSummary::PackagesNow() const {
     for (const auto& entry : std::filesystem::directory_iterator(m_csWorkDir.empty() ? "." : m_csWorkDir, ec)) {
         const std::string csName = entry.path().filename().string();
         struct stat st {};
-        if (csName.size() > 4 && strcasecmp(csName.c_str() + csName.size() - 4, ".bup") == 0 &&
+        const size_t nExt = m_csExtension.size();
+        if (csName.size() > nExt && strcasecmp(csName.c_str() + csName.size() - nExt, m_csExtension.c_str()) == 0 &&
             stat(entry.path().c_str(), &st) == 0 && S_ISREG(st.st_mode))
             packages[csName] = {static_cast<unsigned long>(st.st_ino),
                                 st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
@@ -66,7 +78,21 @@ std::string CJobSummary::PackageMade() const {
     return "";
 }
 
-bool CJobSummary::FailedSilently() const { return m_eJob == EJob::kMake && m_csError.empty() && PackageMade().empty(); }
+bool CJobSummary::ArchiveWritten() const {
+    const Packages now = PackagesNow();
+    const std::string csName = m_csFile.substr(m_csFile.find_last_of('/') + 1);
+    const auto after = now.find(csName);
+    const auto before = m_Before.find(csName);
+    return after != now.end() && (before == m_Before.end() || before->second != after->second);
+}
+
+bool CJobSummary::FailedSilently() const {
+    if (!m_csError.empty())
+        return false;
+    if (m_eJob == EJob::kMake)
+        return PackageMade().empty();
+    return m_eJob == EJob::kBackup && !m_csFile.empty() && !ArchiveWritten();
+}
 
 std::string CJobSummary::Text() const {
     if (!m_csError.empty())
@@ -76,6 +102,8 @@ std::string CJobSummary::Text() const {
         return csPackage.empty() ? "failed: no combined package was made (the log file names the reason)"
                                  : "combined package made: " + csPackage;
     }
+    if (m_eJob == EJob::kBackup && FailedSilently())
+        return "failed: the archive " + m_csFile + " was not written (the log file names the reason)";
     std::string cs;
     switch (m_eJob) {
     case EJob::kUpdate: cs = "BIOS updated" + (m_csFile.empty() ? "" : " from " + m_csFile); break;

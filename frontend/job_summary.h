@@ -17,21 +17,26 @@ public:
     // "configuration archived to a.nvux", "failed: Invalid password", ...
     std::string Text() const;
     // A job that failed without an error message: the kernel reports a failed
-    // combined package only in its log, so its absence tells.
+    // combined package only in its log, and a module may fail a backup without
+    // a word, so the absence of the file written tells.
     bool FailedSilently() const;
     // Everything but the hint; fJobError: an error message came, read or cut short.
     SJobOutcome Outcome(bool fJobError) const;
 
 private:
     enum class EJob { kOther, kUpdate, kBackup, kRestore, kActionStatus, kMake };
-    // The packages in the working directory, each with its inode and modification time.
+    // The files of the job's kind in the working directory, each with its inode
+    // and modification time.
     using Packages = std::map<std::string, std::pair<unsigned long, long long>>;
     Packages PackagesNow() const;
     // A package the make job wrote since the job began (new or replaced); "" when none.
     std::string PackageMade() const;
+    // Whether the backup's archive was written since the job began.
+    bool ArchiveWritten() const;
 
     EJob m_eJob = EJob::kOther;
     std::string m_csWorkDir;
+    std::string m_csExtension;  // of the files written: ".bup" or the archive's
     Packages m_Before;
     std::string m_csFile;
     std::string m_csError;

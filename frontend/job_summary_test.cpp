@@ -20,7 +20,6 @@ TEST(FrontendJobSummary, OneLinePerJobAndOutcome) {
         const char* expected;
     };
     const Case cases[] = {
-        {"-d /w -arc -o b.nvux", {Msg(CDEdureMsg::eFileName, "b.nvux")}, "configuration archived to b.nvux"},
         {"-nvu", {Msg(CDEdureMsg::eFileName, "a.nvux"), Msg(CDEdureMsg::eFileName, "chosen.nvux"),
                   Msg(CDEdureMsg::eWarning, "Rebooting system...")},
          "configuration restored from chosen.nvux; the system reboots in 2 minutes"},
@@ -58,4 +57,27 @@ TEST(FrontendJobSummary, MakeJobJudgedByThePackageWrittenSinceItBegan) {
     summary.Observe(Msg(CDEdureMsg::eError, "Can't overwrite file"));
     EXPECT_EQ(summary.Text(), "failed: Can't overwrite file");
     EXPECT_FALSE(summary.FailedSilently()) << "the error message already fails the job";
+}
+
+// A module may fail a backup without a word: the archive that was not written tells.
+TEST(FrontendJobSummary, BackupJudgedByTheArchiveWrittenSinceItBegan) {
+    TempDir dir;
+    dir.write("old.nvux", "from last week");
+    CJobSummary kept("-d " + dir.path() + " -arc -o old.nvux -ov");
+    kept.Observe(Msg(CDEdureMsg::eFileName, "old.nvux"));
+    EXPECT_TRUE(kept.FailedSilently()) << "the old archive is still the old one";
+    EXPECT_EQ(kept.Text(), "failed: the archive old.nvux was not written (the log file names the reason)");
+    EXPECT_EQ(kept.Outcome(false).nExitCode, 1);
+
+    CJobSummary made("-d " + dir.path() + " -arc -o \"cfg ?no?.cfg\"");
+    made.Observe(Msg(CDEdureMsg::eFileName, "cfg 1.cfg"));
+    dir.write("cfg 1.cfg", "archive");
+    EXPECT_FALSE(made.FailedSilently());
+    EXPECT_EQ(made.Text(), "configuration archived to cfg 1.cfg");
+
+    CJobSummary refused("-d " + dir.path() + " -arc -o new.nvux");
+    refused.Observe(Msg(CDEdureMsg::eFileName, "new.nvux"));
+    refused.Observe(Msg(CDEdureMsg::eError, "confirmations missing: overwrite"));
+    EXPECT_FALSE(refused.FailedSilently()) << "the error already fails the job";
+    EXPECT_EQ(refused.Text(), "failed: confirmations missing: overwrite");
 }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -35,13 +36,17 @@ uint32_t DestinationFailure(int err) {
     return err == ENOSPC || err == EDQUOT ? QMX2_REASON_INSUFFICIENT_DISK_SPACE : QMX2_REASON_INVALID_DIRECTORY;
 }
 
-// A missing area file is an empty area, not a fault.
-uint32_t CopyArea(const std::string& state_dir, const std::string& dest, const AreaMember& area) {
+// A missing area file is an empty area, not a fault. why: the failure in words.
+uint32_t CopyArea(const std::string& state_dir, const std::string& dest, const AreaMember& area, std::string& why) {
     std::string bytes;
     const int err = ReadWholeFile(state_dir + "/config/" + area.file, bytes);
-    if (err == EACCES || err == EPERM) return QMX2_REASON_DEVICE_ACCESS_DENIED;
-    if (err != 0 && err != ENOENT) return QMX2_REASON_INTERNAL;
+    if (err != 0 && err != ENOENT) {
+        why = "Reading " + std::string(area.file) + " failed: " + std::strerror(err);
+        return err == EACCES || err == EPERM ? QMX2_REASON_DEVICE_ACCESS_DENIED : QMX2_REASON_INTERNAL;
+    }
     const int werr = WriteFileAtomic(dest + "/" + area.file, bytes);
+    if (werr != 0)
+        why = "Writing " + std::string(area.file) + " failed: " + std::strerror(werr);
     return werr == 0 ? 0 : DestinationFailure(werr);
 }
 
@@ -96,16 +101,24 @@ uint32_t ConfigurationBackupStep(const BoardState& board, const std::string& sta
     if (!IsDirectory(dest)) return QMX2_REASON_INVALID_DIRECTORY;
     const std::vector<AreaMember> areas = AreasToWrite(j);
 
+    // Every failure tells its cause: the kernel passes the text on as the job's error.
+    auto failed = [&](uint32_t reason, const std::string& why) {
+        j[qmx2key::sStatusInfo] = why;
+        record = j.dump(4);
+        return reason;
+    };
     if (step == kStepAreas) {
         for (const AreaMember& area : areas) {
-            if (const uint32_t reason = CopyArea(state_dir, dest, area)) return reason;
+            std::string why;
+            if (const uint32_t reason = CopyArea(state_dir, dest, area, why)) return failed(reason, why);
         }
         Answer(j, kStepDescription, 8000, "Writing package description",
                std::to_string(areas.size()) + " areas saved");
     } else {
         if (!faults.backup_without_bupinfo) {
             const int err = WriteFileAtomic(dest + "/BupInfo2.xml", Description(board, areas));
-            if (err != 0) return DestinationFailure(err);
+            if (err != 0)
+                return failed(DestinationFailure(err), std::string("Writing BupInfo2.xml failed: ") + std::strerror(err));
         }
         Answer(j, EndStep(faults.end_with), 10000, "Configuration backup done", "Backup complete");
     }

@@ -149,3 +149,19 @@ TEST_F(BackupTest, Refusals) {
     record = Request();
     EXPECT_EQ(Call(record), Error(QMX2_OP_GENERIC, QMX2_REASON_INVALID_FILE));
 }
+
+// A failure the module meets while writing tells its cause, which the kernel
+// passes on as the job's error: no backup ends without a word.
+TEST_F(BackupTest, WriteFailuresSayWhy) {
+    WriteBoard("{}");
+    ASSERT_EQ(Install(), 0u);
+    std::ofstream(config_ / "setup_settings.bin") << "settings";
+    // A folder where the area's file must go: the write fails.
+    fs::create_directories(dest_ / "setup_settings.bin" / "in-the-way");
+    json record = Request();
+    record["iSeq"] = 1;
+    record["sDestPath"] = dest_.string();
+    EXPECT_NE(Call(record), 0u);
+    const std::string why = record.value("sStatusInfo", "");
+    EXPECT_EQ(why.rfind("Writing setup_settings.bin failed: ", 0), 0u) << why;
+}
