@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "crash_point.h"
 #include "file_stream.h"
 
 namespace qmxsim {
@@ -32,23 +33,27 @@ int ReadWholeFile(const std::string& path, std::string& out) {
     return err;
 }
 
-int WriteFileAtomic(const std::string& path, const std::string& data) {
+int WriteFileAtomic(const std::string& path, const std::string& data, const std::string& mode_from) {
     mode_t mode = 0644;
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    if (::stat((mode_from.empty() ? path : mode_from).c_str(), &st) == 0) mode = st.st_mode & 07777;
 
     // Same directory as the target, so the rename cannot cross file systems.
     std::string tmp_name = path + ".tmp.XXXXXX";
     std::vector<char> tmp(tmp_name.begin(), tmp_name.end());
     tmp.push_back('\0');
+    CrashPoint();
     int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0) return errno;
 
+    CrashPoint();
     int err = WriteAll(fd, data.data(), data.size());
     if (err == 0 && ::fchmod(fd, mode) != 0) err = errno;
     // Without the sync a crash after the rename could leave an empty file.
+    CrashPoint();
     if (err == 0 && ::fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && err == 0) err = errno;
+    CrashPoint();
     if (err == 0 && ::rename(tmp.data(), path.c_str()) != 0) err = errno;
     if (err != 0) ::unlink(tmp.data());
     return err;

@@ -10,8 +10,9 @@ int ReadWholeFile(const std::string& path, std::string& out);
 
 // Replaces the file's content so that a reader sees either the old or the new
 // content, never a mix: a temporary file beside it is written, synced and
-// renamed over it. An existing file keeps its mode; a new one gets 0644.
-// Returns 0 or the errno of the failure; on failure the old file is untouched.
-int WriteFileAtomic(const std::string& path, const std::string& data);
+// renamed over it. The mode is that of mode_from (path itself when empty),
+// 0644 when it does not exist. Returns 0 or the errno of the failure; on
+// failure the old file is untouched.
+int WriteFileAtomic(const std::string& path, const std::string& data, const std::string& mode_from = "");
 
 }  // namespace qmxsim

@@ -14,6 +14,9 @@
 #include <nlohmann/json.hpp>
 
 #include "atomic_file.h"
+#include "crash_point.h"
+#include "flash_checksum.h"
+#include "state_commit.h"
 #include "bup_document.h"
 #include "bup_package.h"
 #include "file_stream.h"
@@ -216,7 +219,9 @@ Refusal WriteBlock(const std::string& state_dir, const std::string& source, cons
     const off_t end = size * static_cast<off_t>(n + 1) / kBlocks;
     const std::string staging = state_dir + "/" + kStagingFile;
     // Block 0 starts a new file, never one found at the name; the rest append to it.
+    CrashPoint();
     if (n == 0 && ::unlink(staging.c_str()) != 0 && errno != ENOENT) return Refuse(WriteFailure(errno));
+    CrashPoint();
     const int flags = O_WRONLY | O_CLOEXEC | O_NOFOLLOW | (n == 0 ? O_CREAT | O_EXCL : O_APPEND);
     Fd out(::open(staging.c_str(), flags, 0644));
     if (out.fd < 0 && n > 0 && errno == ENOENT)
@@ -226,6 +231,7 @@ Refusal WriteBlock(const std::string& state_dir, const std::string& source, cons
     if (::fstat(out.fd, &st) != 0) return Refuse(WriteFailure(errno));
     if (st.st_size != begin)
         return Refuse(QMX2_REASON_INVALID_PARAMETERS, "block " + std::to_string(n + 1) + " does not follow the blocks written");
+    CrashPoint();
     const int err = AppendRange(image.fd, begin, end, out.fd);
     if (err == ENODATA) return Refuse(QMX2_REASON_INVALID_FILE, "image '" + name + "' changed during the update");
     if (err != 0) return Refuse(WriteFailure(err));
@@ -250,17 +256,8 @@ Refusal StagingCheck(const std::string& staging, const std::string& source, cons
     return {};
 }
 
-int WriteInto(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& files) {
-    if (files.empty()) return 0;
-    if (::mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) return errno;
-    for (const auto& [name, bytes] : files) {
-        if (const int err = WriteFileAtomic(dir + "/" + name, bytes)) return err;
-    }
-    return 0;
-}
-
 // Reads everything first, so a file missing at the end changes nothing;
-// then parts, areas, the flash and last board.json, each file atomically.
+// then parts, areas, the flash and board.json move to the new state together.
 Refusal Commit(const BoardState& board, const std::string& state_dir, const std::string& source, const Plan& plan) {
     std::vector<std::pair<std::string, std::string>> parts, areas;
     const std::string staging = state_dir + "/" + kStagingFile;
@@ -278,22 +275,27 @@ Refusal Commit(const BoardState& board, const std::string& state_dir, const std:
         areas.emplace_back(area->file, std::move(bytes));
     }
 
-    if (const int err = WriteInto(state_dir + "/parts", parts)) return Refuse(WriteFailure(err));
-    if (const int err = WriteInto(state_dir + "/config", areas)) return Refuse(WriteFailure(err));
+    StateCommit commit(state_dir);
+    for (const auto& [name, bytes] : parts)
+        if (const int err = commit.Add(std::string("parts/") + name, bytes)) return Refuse(WriteFailure(err));
+    for (const auto& [name, bytes] : areas)
+        if (const int err = commit.Add(std::string("config/") + name, bytes)) return Refuse(WriteFailure(err));
+    std::optional<FlashRecord> flash;
     if (plan.write_image) {
-        const std::string flash = state_dir + "/" + kFlashFile;
-        struct stat st {};
-        if (::stat(flash.c_str(), &st) == 0 && ::chmod(staging.c_str(), st.st_mode & 07777) != 0)
-            return Refuse(WriteFailure(errno));
-        if (::rename(staging.c_str(), flash.c_str()) != 0) return Refuse(WriteFailure(errno));
+        flash.emplace();
+        flash->bios_version = plan.package.bios_version_text;
+        flash->parts = plan.package.parts;
+        if (const int err = FlashChecksum(staging, flash->checksum)) return Refuse(WriteFailure(err));
+        if (const int err = commit.AddFile(kFlashFile, staging)) return Refuse(WriteFailure(err));
     }
     LastAction done;
     done.accepted = UtcNow();
     // A cold boot or a pending operation has yet to take effect.
     if (board.faults.end_with == EndWith::kDone) done.executed = done.accepted;
-    const std::optional<std::string> version =
-        plan.write_image ? std::optional<std::string>(plan.package.bios_version_text) : std::nullopt;
-    if (const int err = WriteUpdateResult(state_dir, version, done)) return Refuse(WriteFailure(err));
+    std::string board_text;
+    if (const int err = BoardFileText(state_dir, flash, done, board_text)) return Refuse(WriteFailure(err));
+    if (const int err = commit.Add(kBoardFile, board_text)) return Refuse(WriteFailure(err));
+    if (const int err = commit.Commit()) return Refuse(WriteFailure(err));
     return {};
 }
 

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "atomic_file.h"
+#include "state_commit.h"
 #include "operation_record.h"
 #include "quillmark/qmx2.h"
 
@@ -65,8 +66,9 @@ const char* Feedback(EndWith end) {
     return "";
 }
 
-// Reads every selected area present in source, then writes them all, so an
-// unreadable file leaves the board untouched. Counts the areas written.
+// Reads every selected area present in source, then commits them with the
+// last action, so an unreadable file or a crash leaves the board untouched.
+// Counts the areas written.
 uint32_t RestoreAreas(const std::string& state_dir, const std::string& source, const std::vector<Area>& areas,
                       size_t& restored) {
     std::vector<std::pair<const Area*, std::string>> found;
@@ -80,11 +82,15 @@ uint32_t RestoreAreas(const std::string& state_dir, const std::string& source, c
     restored = found.size();
     if (found.empty()) return QMX2_REASON_FILE_NOT_FOUND;
 
-    const std::string config = state_dir + "/config";
-    if (::mkdir(config.c_str(), 0755) != 0 && errno != EEXIST) return WriteFailure(errno);
-    for (const auto& [area, bytes] : found) {
-        if (const int err = WriteFileAtomic(config + "/" + area->file, bytes)) return WriteFailure(err);
-    }
+    StateCommit commit(state_dir);
+    for (const auto& [area, bytes] : found)
+        if (const int err = commit.Add(std::string("config/") + area->file, bytes)) return WriteFailure(err);
+    LastAction done;
+    done.accepted = done.executed = UtcNow();
+    std::string board_text;
+    if (const int err = BoardFileText(state_dir, std::nullopt, done, board_text)) return WriteFailure(err);
+    if (const int err = commit.Add(kBoardFile, board_text)) return WriteFailure(err);
+    if (const int err = commit.Commit()) return WriteFailure(err);
     return 0;
 }
 
@@ -129,10 +135,6 @@ uint32_t ConfigurationRestoreStep(const BoardState& board, const std::string& st
         }
         return reason;
     }
-
-    LastAction done;
-    done.accepted = done.executed = UtcNow();
-    if (const int err = WriteLastAction(state_dir, done)) return WriteFailure(err);
 
     Answer(j, QMX2_SEQ_DONE, 10000, "Configuration restore done",
            std::to_string(restored) + (restored == 1 ? " area restored" : " areas restored"));

@@ -3,6 +3,7 @@
 // The kernel calls them from one thread, one at a time. No exception may
 // leave an entry point: each one turns it into an "internal" error.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -16,6 +17,8 @@
 #include "combined_archive.h"
 #include "configuration_backup.h"
 #include "configuration_restore.h"
+#include "crash_point.h"
+#include "state_commit.h"
 #include "generic_info.h"
 #include "message_text.h"
 #include "quillmark/qmx2.h"
@@ -103,9 +106,16 @@ QMXSIM_EXPORT uint32_t QMX2_Install(std::string& request) {
             return Error(QMX2_OP_INSTALL, QMX2_REASON_INVALID_PARAMETERS);
 
         std::string dir = qmxsim::StateDirectory();
+        qmxsim::CrashCountReset();
+        // What an interrupted job left is finished or removed before anything is read.
+        struct stat st {};
+        if (::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && qmxsim::StateRecover(dir) != 0)
+            return Error(QMX2_OP_INSTALL, QMX2_REASON_INVALID_FILE);
         BoardState board;
         LoadResult r = qmxsim::LoadBoard(dir, board);
         if (r != LoadResult::kOk) return Error(QMX2_OP_INSTALL, LoadFailure(r));
+        // A board whose flash does not hold the version it records would report a BIOS it has not.
+        if (!qmxsim::StateDamage(dir).empty()) return Error(QMX2_OP_INSTALL, QMX2_REASON_INVALID_FILE);
         if (board.faults.install_refuse_reason != 0)
             return Error(QMX2_OP_INSTALL, board.faults.install_refuse_reason);
         if (board.require_root && ::geteuid() != 0)

@@ -12,6 +12,8 @@
 #include <nlohmann/json.hpp>
 
 #include "atomic_file.h"
+#include "flash_checksum.h"
+#include "state_commit.h"
 
 namespace qmxsim {
 
@@ -221,18 +223,6 @@ LoadResult LoadBoard(const std::string& dir, BoardState& out, std::string* why) 
 
 namespace {
 
-// Rewrites board.json through change, keeping every key it does not touch.
-template <class Change>
-int RewriteBoardFile(const std::string& dir, Change&& change) {
-    const std::string path = dir + "/" + kBoardFile;
-    std::string text;
-    const int err = ReadWholeFile(path, text);
-    if (err != 0 && err != ENOENT) return err;
-    json j = err == ENOENT ? json::object() : json::parse(text, nullptr, false);
-    if (!j.is_object()) return EINVAL;
-    change(j);
-    return WriteFileAtomic(path, j.dump(4) + "\n");
-}
 
 json ToJson(const LastAction& action) {
     return {{"status", action.status}, {"accepted", action.accepted}, {"executed", action.executed}};
@@ -240,16 +230,41 @@ json ToJson(const LastAction& action) {
 
 }  // namespace
 
-int WriteLastAction(const std::string& dir, const LastAction& action) {
-    return RewriteBoardFile(dir, [&](json& j) { j["last_action"] = ToJson(action); });
+int BoardFileText(const std::string& dir, const std::optional<FlashRecord>& flash, const LastAction& action,
+                  std::string& out) {
+    std::string text;
+    const int err = ReadWholeFile(dir + "/" + kBoardFile, text);
+    if (err != 0 && err != ENOENT) return err;
+    json j = err == ENOENT ? json::object() : json::parse(text, nullptr, false);
+    if (!j.is_object()) return EINVAL;
+    if (flash) {
+        j["bios_version"] = flash->bios_version;
+        j[kFlashKey] = {{"checksum", flash->checksum}, {"parts", flash->parts}};
+    }
+    j["last_action"] = ToJson(action);
+    out = j.dump(4) + "\n";
+    return 0;
 }
 
-int WriteUpdateResult(const std::string& dir, const std::optional<std::string>& bios_version,
-                      const LastAction& action) {
-    return RewriteBoardFile(dir, [&](json& j) {
-        if (bios_version) j["bios_version"] = *bios_version;
-        j["last_action"] = ToJson(action);
-    });
+std::string StateDamage(const std::string& dir) {
+    std::string text;
+    if (ReadWholeFile(dir + "/" + kBoardFile, text) != 0) return "";
+    const json j = json::parse(text, nullptr, false);
+    if (!j.is_object() || !j.contains(kFlashKey)) return "";
+    const json& flash = j[kFlashKey];
+    const std::string recorded = flash.is_object() ? flash.value("checksum", "") : "";
+    std::string actual;
+    const int err = FlashChecksum(dir + "/flash.bin", actual);
+    if (err != 0) return "flash.bin cannot be read: " + std::generic_category().message(err);
+    if (actual != recorded) return "flash.bin does not hold the image recorded for BIOS " + j.value("bios_version", "?");
+    if (flash.contains("parts") && flash["parts"].is_array())
+        for (const json& part : flash["parts"]) {
+            struct stat st {};
+            const std::string name = part.is_string() ? part.get<std::string>() : "";
+            if (!IsStatePath("parts/" + name) || ::stat((dir + "/parts/" + name).c_str(), &st) != 0)
+                return "the part " + name + " of BIOS " + j.value("bios_version", "?") + " is missing";
+        }
+    return "";
 }
 
 }  // namespace qmxsim

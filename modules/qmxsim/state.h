@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "quillmark/qmx2.h"
 
@@ -89,14 +90,23 @@ enum class LoadResult {
 // On kBadBoardFile, why (when given) says what is wrong.
 LoadResult LoadBoard(const std::string& dir, BoardState& out, std::string* why = nullptr);
 
-// Replaces "last_action" in dir/board.json atomically, keeping every other
-// key as it is. Returns 0 or the errno of the failure (EINVAL: the file holds
-// no JSON object).
-int WriteLastAction(const std::string& dir, const LastAction& action);
+// What an update commits about the flash: the version it holds, the
+// checksum of its image and the parts that came with it.
+struct FlashRecord {
+    std::string bios_version;
+    std::string checksum;
+    std::vector<std::string> parts;
+};
+constexpr const char kFlashKey[] = "flash";
 
-// The same for the end of an update: "last_action" and, when given,
-// "bios_version" replaced in one atomic write.
-int WriteUpdateResult(const std::string& dir, const std::optional<std::string>& bios_version,
-                      const LastAction& action);
+// The text dir/board.json is to hold after a job: "last_action" and, when
+// given, "bios_version" and the flash record replaced, every other key kept.
+// Returns 0 or the errno of the failure (EINVAL: the file holds no JSON object).
+int BoardFileText(const std::string& dir, const std::optional<FlashRecord>& flash, const LastAction& action,
+                  std::string& out);
+
+// Why the state does not hold what board.json records (an image with another
+// checksum, a part missing); "" when it does or nothing is recorded.
+std::string StateDamage(const std::string& dir);
 
 }  // namespace qmxsim

@@ -1,0 +1,12 @@
+// The checksum recorded with the flash image at each commit, so that an
+// install can tell an image that does not belong to the recorded version.
+#pragma once
+
+#include <string>
+
+namespace qmxsim {
+
+// "fnv1a64:<16 hex digits>" of the file's bytes, streamed. 0 or the errno.
+int FlashChecksum(const std::string& path, std::string& out);
+
+}  // namespace qmxsim
