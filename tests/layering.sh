@@ -14,8 +14,9 @@ declare -A allowed=(
     [src/bupinfo]="bupinfo support"
     [src/extension]="extension assessment support quillmark"
     [src/kernel]="kernel assessment bupinfo cmdline extension ipc support quillmark"
-    [frontend]="frontend assessment cmdline crypt ipc support"
+    [frontend]="frontend assessment bupinfo cmdline crypt ipc support"
     [modules/qmxsim]="quillmark"
+    [modules/qmxefi]="quillmark"
 )
 
 bad=0
