@@ -108,6 +108,9 @@ foreach(page man1/quillmark.1 man8/qmkrnl2.8)
   endif()
 endforeach()
 file(COPY_FILE "${docs}/quillmark.bash-completion" "${root}/usr/share/bash-completion/completions/quillmark")
+file(MAKE_DIRECTORY "${root}/usr/lib/systemd/system")
+file(COPY_FILE "@PROJECT_SOURCE_DIR@/config/quillmark-boot-check.service"
+     "${root}/usr/lib/systemd/system/quillmark-boot-check.service")
 ]=])
 set(CPACK_INSTALL_SCRIPTS "${QM_USR_SCRIPT}")
 

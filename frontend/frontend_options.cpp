@@ -58,6 +58,7 @@ CFrontendOptions CFrontendOptions::Parse(const std::vector<std::string>& args) {
         opts.m_fPassword = opts.m_fPassword || verb.fPassword;
         opts.m_fStatus = opts.m_fStatus || verb.fStatus;
         opts.m_fHistory = verb.fHistory;
+        opts.m_fBootCheck = verb.fBootCheck;
     }
     // What people type first when they need help, before any job.
     if (!opts.m_Job.empty() && (strcasecmp(opts.m_Job[0].c_str(), "-h") == 0 || opts.m_Job[0] == "-?"))
@@ -65,9 +66,9 @@ CFrontendOptions CFrontendOptions::Parse(const std::vector<std::string>& args) {
 
     if (opts.m_fHelp || opts.m_fVersion)
         return opts;
-    if (opts.m_fHistory && (opts.m_fStatus || opts.m_fPassword))
-        UsageError("history takes no other option");
-    if (opts.m_fHistory)
+    if ((opts.m_fHistory || opts.m_fBootCheck) && (opts.m_fStatus || opts.m_fPassword))
+        UsageError(std::string(opts.m_fHistory ? "history" : "boot-check") + " takes no other option");
+    if (opts.m_fHistory || opts.m_fBootCheck)
         return opts;
     if (opts.m_fStatus && !opts.m_Job.empty())
         UsageError("--status takes no job");

@@ -22,6 +22,7 @@ public:
     bool Json() const { return m_fJson; }
     bool Status() const { return m_fStatus; }
     bool History() const { return m_fHistory; }
+    bool BootCheck() const { return m_fBootCheck; }
     bool Help() const { return m_fHelp; }
     bool Version() const { return m_fVersion; }
     bool Password() const { return m_fPassword; }
@@ -41,6 +42,7 @@ private:
     bool m_fJson = false;
     bool m_fStatus = false;
     bool m_fHistory = false;
+    bool m_fBootCheck = false;
     bool m_fHelp = false;
     bool m_fVersion = false;
     bool m_fPassword = false;

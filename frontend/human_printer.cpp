@@ -171,6 +171,8 @@ void CHumanPrinter::HistoryShow(const SHistory& history) {
         Line(m_err, "warning: " + std::to_string(history.nUnreadable) + " line(s) of the history could not be read");
 }
 
+void CHumanPrinter::BootCheckShow(const SBootCheck& result) { Line(m_out, "boot-check: " + BootCheckText(result)); }
+
 void CHumanPrinter::Failure(const std::string& csText, int, const std::string& csHint) {
     Line(m_err, "quillmark: " + csText);
     if (!csHint.empty())

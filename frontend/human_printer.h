@@ -22,6 +22,7 @@ public:
     void Message(const SKernelMessage& msg) override;
     void Done(const SJobOutcome& outcome) override;
     void HistoryShow(const SHistory& history) override;
+    void BootCheckShow(const SBootCheck& result) override;
     void Failure(const std::string& csText, int nExitCode, const std::string& csHint) override;
 
 private:

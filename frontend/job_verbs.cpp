@@ -39,6 +39,7 @@ const SVerb kVerbs[] = {
     {"last-action", "-ast", 0},
     {"status", "", 0},
     {"history", "", 0},
+    {"boot-check", "", 0},
     {"combine", "--make", 0},
 };
 
@@ -66,6 +67,7 @@ SVerbJob JobVerbTranslate(const std::vector<std::string>& words) {
     SVerbJob result;
     result.fStatus = csVerb == "status";
     result.fHistory = csVerb == "history";
+    result.fBootCheck = csVerb == "boot-check";
     if (*pVerb->pszOption)
         result.job.push_back(pVerb->pszOption);
     std::vector<std::string> names;
@@ -96,7 +98,7 @@ SVerbJob JobVerbTranslate(const std::vector<std::string>& words) {
     }
     if (names.size() > static_cast<size_t>(pVerb->nNamesMax))
         UsageError(csVerb + ": '" + names.back() + "' is one name too many");
-    if ((result.fStatus || result.fHistory) && result.job.size() > 0)
+    if ((result.fStatus || result.fHistory || result.fBootCheck) && result.job.size() > 0)
         UsageError(csVerb + " takes no flags");
     if (fCombine) {
         if (csBios.empty() || csConfig.empty() || csOut.empty())
@@ -120,6 +122,8 @@ const char* JobVerbsHelp() {
            "  last-action               show the status of the last BIOS action\n"
            "  status                    show the kernel's state, BIOS, system and ME firmware\n"
            "  history                   show the jobs the kernel did: time, user, job, package, result, reboot\n"
+           "  boot-check                after a BIOS update's restart, put back the boot entries and order\n"
+           "                            the firmware reset (run at boot by quillmark-boot-check.service)\n"
            "  combine --bios PACKAGE --config ARCHIVE -o OUT\n"
            "                            make one package of a BIOS package and a configuration\n"
            "Flags of the verbs:\n"

@@ -11,6 +11,7 @@ struct SVerbJob {
     bool fPassword = false;        // --password was among the verb's flags
     bool fStatus = false;          // the "status" verb: the announcement, no job
     bool fHistory = false;         // the "history" verb: the kernel's history of jobs, no job
+    bool fBootCheck = false;       // the "boot-check" verb: boot variables after an update, no job
 };
 
 // Whether the job's first word is a verb.

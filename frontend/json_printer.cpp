@@ -140,6 +140,19 @@ void CJsonPrinter::HistoryShow(const SHistory& history) {
         m_err << "quillmark: " << history.nUnreadable << " line(s) of the history could not be read\n" << std::flush;
 }
 
+void CJsonPrinter::BootCheckShow(const SBootCheck& result) {
+    json event = {{"event", "boot_check"},
+                  {"result", !result.fPending ? "nothing_pending" : result.restored.empty() ? "unchanged" : "restored"},
+                  {"restored", result.restored},
+                  {"unchanged", result.unchanged}};
+    if (!result.csBiosExpected.empty())
+        event["bios_expected"] = result.csBiosExpected;
+    if (!result.csBiosNow.empty())
+        event["bios_now"] = result.csBiosNow;
+    event["text"] = BootCheckText(result);
+    Emit(event);
+}
+
 void CJsonPrinter::Failure(const std::string& csText, int nExitCode, const std::string& csHint) {
     json event = {{"event", "failure"}, {"exit_code", nExitCode}, {"message", csText}};
     if (!csHint.empty())

@@ -18,6 +18,7 @@ public:
     void Message(const SKernelMessage& msg) override;
     void Done(const SJobOutcome& outcome) override;
     void HistoryShow(const SHistory& history) override;
+    void BootCheckShow(const SBootCheck& result) override;
     void Failure(const std::string& csText, int nExitCode, const std::string& csHint) override;
 
     // The payload fields of a message event ("text", "value", "candidate", "info" ...).

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "frontend/boot_check.h"
 #include "frontend/history_view.h"
 #include "frontend/job_outcome.h"
 #include "frontend/kernel_status.h"
@@ -21,6 +22,8 @@ public:
     virtual void Done(const SJobOutcome& outcome) = 0;
     // The kernel's history of jobs, oldest first.
     virtual void HistoryShow(const SHistory& history) = 0;
+    // What boot-check found and did.
+    virtual void BootCheckShow(const SBootCheck& result) = 0;
     // A failure of the front-end itself (not a message of the job); csHint may be "".
     virtual void Failure(const std::string& csText, int nExitCode, const std::string& csHint) = 0;
 };

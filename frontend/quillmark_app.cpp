@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -19,6 +20,7 @@
 #include "frontend/usage_text.h"
 #include "ipc/ipc_fifo.h"
 #include "support/history_file.h"
+#include "support/job_history.h"
 
 namespace {
 // Empty when it cannot be named; the kernel then uses its own.
@@ -27,6 +29,33 @@ std::string JobProblemText(const SJobLineProblem& problem) {
     if (!problem.strNearest.empty())
         cs += "; did you mean '" + problem.strNearest + "'?";
     return cs;
+}
+
+// The outcome goes to the history of jobs as well; the service's output goes to the system log.
+int BootCheck(CMessagePrinter& printer) {
+    const char* pszRoot = std::getenv("QMXEFI_ROOT");
+    const std::string csRoot = pszRoot && *pszRoot ? pszRoot : "/";
+    SHistoryRecord record;
+    record.tTime = time(nullptr);
+    record.uid = getuid();
+    record.strJob = "boot_check";
+    record.strCommandLine = "boot-check";
+    record.strPackage = (csRoot.back() == '/' ? csRoot : csRoot + "/") + kBootPendingFile;
+    record.strReboot = "none";
+    try {
+        const SBootCheck result = BootCheckRun(csRoot);
+        printer.BootCheckShow(result);
+        if (result.fPending) {
+            record.fDone = true;
+            record.strText = BootCheckText(result);
+            CJobHistory().Append(record);
+        }
+        return eExitOk;
+    } catch (const CFrontendError& e) {
+        record.strText = e.what();
+        CJobHistory().Append(record);
+        throw;
+    }
 }
 
 std::string CurrentDirectory() {
@@ -52,7 +81,7 @@ int CQuillmarkApp::Run(const std::vector<std::string>& args, std::ostream& out, 
             out << VersionText() << '\n' << std::flush;
             return eExitOk;
         }
-        if (!opts.Status() && !opts.History()) {
+        if (!opts.Status() && !opts.History() && !opts.BootCheck()) {
             csCmdLine = opts.CommandLine(CurrentDirectory());
             // The kernel ignores a line it cannot parse: the mistake is told here, at once.
             if (const std::optional<SJobLineProblem> problem = JobLineCheck(csCmdLine.c_str()))
@@ -81,6 +110,8 @@ int CQuillmarkApp::Run(const std::vector<std::string>& args, std::ostream& out, 
             pPrinter->HistoryShow(HistoryRead(kHistoryDir));
             return eExitOk;
         }
+        if (opts.BootCheck())
+            return BootCheck(*pPrinter);
         CKernelLocator locator(opts.KernelPath(), opts.MakeJob());
         CSessionClient client(locator, *pPrinter, opts.TimeoutSeconds());
         if (opts.Status())

@@ -72,6 +72,10 @@ void CRemedyHint::Observe(const SKernelMessage& msg) {
         return;
     if (msg.eType == CDEdureMsg::eError && m_csError.empty() && !msg.Texts.empty())
         m_csError = msg.Texts.front();
+    // Past the scan and the choice, the board module works on the chosen file.
+    if (msg.eType == CDEdureMsg::eAction && !msg.Texts.empty() && m_csError.empty() &&
+        msg.Texts.front() != "Checking update file(s)" && msg.Texts.front() != "Selecting file")
+        m_fModuleRan = true;
     const std::string* pName = nullptr;
     if (msg.eType == CDEdureMsg::eFileName && !msg.Texts.empty())
         pName = &msg.Texts.front();
@@ -98,6 +102,9 @@ std::string CRemedyHint::Text() const {
         return MismatchHint(false);
     if (OneOf(e, kDowngradeTexts))
         return MismatchHint(true);
+    if (OneOf(e, kNoCandidateTexts) && m_fModuleRan)
+        return "the board module refused a file of " + (m_Looked.empty() ? std::string("the package") : m_Looked.back()) +
+               " while it worked on it; add -estat to the job to see its reason";
     if (OneOf(e, kNoCandidateTexts))
         return NoCandidateHint();
     if (e == "Can't overwrite file")

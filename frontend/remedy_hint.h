@@ -30,6 +30,7 @@ private:
     bool m_fRestore = false;
     bool m_fUpdate = false;
     bool m_fBackup = false;
+    bool m_fModuleRan = false;  // the module began work on the chosen file
     std::string m_csWorkDir;
     std::string m_csTarget;
     SKernelStatus m_Announced;

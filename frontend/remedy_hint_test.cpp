@@ -112,6 +112,12 @@ TEST(FrontendRemedyHint, NoCandidateTellsWhatWasLookedAt) {
                                               Msg(CDEdureMsg::eError, "invalid or missing file(s)")});
     EXPECT_EQ(cs, "looked at a.bup (incompatible version), b.bup (not for this board) in " + dir.path() +
                       "; none fits: this machine is X1 running BIOS 1.00");
+
+    // The same text from the module, once it works on the chosen file, is no scan's failure.
+    EXPECT_EQ(HintAfter(csLine, {Msg(CDEdureMsg::eAction, "Checking update file(s)"), Msg(CDEdureMsg::eFileName, "a.bup"),
+                                 Msg(CDEdureMsg::eAction, "Selecting file"), Msg(CDEdureMsg::eAction, "Updating system BIOS"),
+                                 Msg(CDEdureMsg::eError, "invalid or missing file(s)")}),
+              "the board module refused a file of a.bup while it worked on it; add -estat to the job to see its reason");
 }
 
 TEST(FrontendRemedyHint, OnlyRefusalsWeKnowGetAHint) {

@@ -1,5 +1,5 @@
 // The line each job leaves in the history of jobs.
-#include "kernel/job_history.h"
+#include "support/job_history.h"
 #include "kernel/krnl2_app.h"
 
 void CKrnl2App::HistoryAppend(const char* pszJob, unsigned uUid, bool fFailed) {

@@ -23,13 +23,14 @@ json_run 0 -ast -estat
 json_run 0 backup saved.nvux
 json_run 0 restore saved.nvux
 json_run 0 history
+json_run 0 boot-check
 json_run 2 update missing.bup
 mv "$SIM" "$SIM.away"
 wait_kernel_gone 20 "the kernel ended"
 json_run 4 status
 json_run 4 last-action
 python3 "$QM_SOURCE_DIR/tests/e2e/json_doc_check.py" "$QM_SOURCE_DIR/docs/json.md" runs/*.jsonl \
-    --require start,status,accepted,message,done,failure,history,kind:candidate,kind:error,kind:progress,kind:generic_info,kind:file,kind:action \
+    --require start,status,accepted,message,done,failure,history,boot_check,kind:candidate,kind:error,kind:progress,kind:generic_info,kind:file,kind:action \
     || fail "the output does not match docs/json.md"
 grep -q '"hint"' runs/2.jsonl || fail "the refusal's hint is in its done event"
 pass "every event matches docs/json.md"

@@ -50,7 +50,8 @@ pass "control data: $(dpkg-deb -f "$DEB" Depends)"
 # ---- layout -----------------------------------------------------------------
 for f in bin/qmkrnl2 bin/quillmark; do [[ -f $PKG/$f && -x $PKG/$f ]] || fail "$f missing or not executable"; done
 for f in bin/qmx01/qmxsim.so bin/qmx_modules.conf config/quillmark.conf share/man/man1/quillmark.1 \
-    share/man/man8/qmkrnl2.8 share/bash-completion/completions/quillmark; do
+    share/man/man8/qmkrnl2.8 share/bash-completion/completions/quillmark bin/qmx02/qmxefi.so \
+    lib/systemd/system/quillmark-boot-check.service; do
     [[ -f $PKG/$f ]] || fail "$f missing"
 done
 expect_eq "$(readlink "$ROOT/usr/bin/quillmark")" "$QM_PREFIX/bin/quillmark" "the /usr/bin link"
@@ -60,10 +61,15 @@ for page in man1/quillmark.1 man8/qmkrnl2.8; do
 done
 cmp -s "$ROOT/usr/share/bash-completion/completions/quillmark" "$QM_SOURCE_DIR/docs/quillmark.bash-completion" ||
     fail "/usr/share/bash-completion/completions/quillmark is not the completion"
+cmp -s "$ROOT/usr/lib/systemd/system/quillmark-boot-check.service" "$QM_SOURCE_DIR/config/quillmark-boot-check.service" ||
+    fail "the boot-check unit is not in /usr/lib/systemd/system"
+grep -qx "ExecStart=$QM_PREFIX/bin/quillmark boot-check" "$ROOT/usr/lib/systemd/system/quillmark-boot-check.service" ||
+    fail "the unit does not run the installed front-end"
 # Nothing beyond the install tree and those entries: no tests, benchmarks or fuzzers.
 extra=$(cd "$ROOT" && find . ! -type d ! -path "./opt/fleetmon/quillmark/*" ! -path "./usr/bin/quillmark" \
     ! -path "./usr/share/man/man1/quillmark.1.gz" ! -path "./usr/share/man/man8/qmkrnl2.8.gz" \
-    ! -path "./usr/share/bash-completion/completions/quillmark")
+    ! -path "./usr/share/bash-completion/completions/quillmark" \
+    ! -path "./usr/lib/systemd/system/quillmark-boot-check.service")
 expect_eq "$extra" "" "files outside the install tree"
 for elf in $(cd "$PKG" && find . -type f -exec sh -c 'head -c4 "$1" | grep -q "ELF"' _ {} \; -print); do
     case $elf in

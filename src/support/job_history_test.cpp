@@ -1,4 +1,4 @@
-#include "kernel/job_history.h"
+#include "support/job_history.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "kernel/job_history.h"
+#include "support/job_history.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -56,6 +56,7 @@ std::string CJobHistory::Line(const SHistoryRecord& record) {
     if (!record.strPackage.empty())
         line["package"] = record.strPackage;
     line["result"] = record.fDone ? "done" : "failed";
+    // A job that went through has no error, but boot-check tells what it put back.
     if (!record.strText.empty())
         line["text"] = record.strText;
     line["reboot"] = record.strReboot;

@@ -18,7 +18,7 @@ struct SHistoryRecord {
     std::string strCommandLine;  // as shown to people: no passwords
     std::string strPackage;      // the package or archive used or written; "" when none
     bool fDone = false;
-    std::string strText;         // the first error the job reported; "" when none
+    std::string strText;         // the first error the job reported, or boot-check's outcome; "" when none
     std::string strReboot;       // "none", "scheduled" or "needed"
 };
 
