@@ -4,15 +4,6 @@
 
 #include "test_helpers.h"
 
-namespace {
-SKernelMessage Msg(E_DEDURE_MSG eType, const std::string& csText) {
-    SKernelMessage msg;
-    msg.eType = eType;
-    msg.Texts = {csText};
-    return msg;
-}
-}  // namespace
-
 TEST(FrontendJobSummary, OneLinePerJobAndOutcome) {
     struct Case {
         const char* cmdLine;
@@ -20,16 +11,16 @@ TEST(FrontendJobSummary, OneLinePerJobAndOutcome) {
         const char* expected;
     };
     const Case cases[] = {
-        {"-nvu", {Msg(CDEdureMsg::eFileName, "a.nvux"), Msg(CDEdureMsg::eFileName, "chosen.nvux"),
-                  Msg(CDEdureMsg::eWarning, "Rebooting system...")},
+        {"-nvu", {TextMessage(CDEdureMsg::eFileName, "a.nvux"), TextMessage(CDEdureMsg::eFileName, "chosen.nvux"),
+                  TextMessage(CDEdureMsg::eWarning, "Rebooting system...")},
          "configuration restored from chosen.nvux; the system reboots in 2 minutes"},
         {"-at -o x.bup -narb",
-         {Msg(CDEdureMsg::eFileName, "x.bup"),
-          Msg(CDEdureMsg::eWarning, "Automatic reboot skipped. Manual reboot needed to activate new BIOS!")},
+         {TextMessage(CDEdureMsg::eFileName, "x.bup"),
+          TextMessage(CDEdureMsg::eWarning, "Automatic reboot skipped. Manual reboot needed to activate new BIOS!")},
          "BIOS updated from x.bup; reboot skipped, a manual reboot is needed"},
-        {"-at", {Msg(CDEdureMsg::eError, "Invalid password"), Msg(CDEdureMsg::eError, "later")},
+        {"-at", {TextMessage(CDEdureMsg::eError, "Invalid password"), TextMessage(CDEdureMsg::eError, "later")},
          "failed: Invalid password"},
-        {"-ast -estat", {Msg(CDEdureMsg::eWarning, "low battery")}, "action status shown"},
+        {"-ast -estat", {TextMessage(CDEdureMsg::eWarning, "low battery")}, "action status shown"},
         {"-i", {}, "done"},
     };
     for (const Case& c : cases) {
@@ -54,7 +45,7 @@ TEST(FrontendJobSummary, MakeJobJudgedByThePackageWrittenSinceItBegan) {
     EXPECT_FALSE(summary.FailedSilently());
     EXPECT_EQ(summary.Text(), "combined package made: new.bup");
 
-    summary.Observe(Msg(CDEdureMsg::eError, "Can't overwrite file"));
+    summary.Observe(TextMessage(CDEdureMsg::eError, "Can't overwrite file"));
     EXPECT_EQ(summary.Text(), "failed: Can't overwrite file");
     EXPECT_FALSE(summary.FailedSilently()) << "the error message already fails the job";
 }
@@ -64,20 +55,20 @@ TEST(FrontendJobSummary, BackupJudgedByTheArchiveWrittenSinceItBegan) {
     TempDir dir;
     dir.write("old.nvux", "from last week");
     CJobSummary kept("-d " + dir.path() + " -arc -o old.nvux -ov");
-    kept.Observe(Msg(CDEdureMsg::eFileName, "old.nvux"));
+    kept.Observe(TextMessage(CDEdureMsg::eFileName, "old.nvux"));
     EXPECT_TRUE(kept.FailedSilently()) << "the old archive is still the old one";
     EXPECT_EQ(kept.Text(), "failed: the archive old.nvux was not written (the log file names the reason)");
     EXPECT_EQ(kept.Outcome(false).nExitCode, 1);
 
     CJobSummary made("-d " + dir.path() + " -arc -o \"cfg ?no?.cfg\"");
-    made.Observe(Msg(CDEdureMsg::eFileName, "cfg 1.cfg"));
+    made.Observe(TextMessage(CDEdureMsg::eFileName, "cfg 1.cfg"));
     dir.write("cfg 1.cfg", "archive");
     EXPECT_FALSE(made.FailedSilently());
     EXPECT_EQ(made.Text(), "configuration archived to cfg 1.cfg");
 
     CJobSummary refused("-d " + dir.path() + " -arc -o new.nvux");
-    refused.Observe(Msg(CDEdureMsg::eFileName, "new.nvux"));
-    refused.Observe(Msg(CDEdureMsg::eError, "confirmations missing: overwrite"));
+    refused.Observe(TextMessage(CDEdureMsg::eFileName, "new.nvux"));
+    refused.Observe(TextMessage(CDEdureMsg::eError, "confirmations missing: overwrite"));
     EXPECT_FALSE(refused.FailedSilently()) << "the error already fails the job";
     EXPECT_EQ(refused.Text(), "failed: confirmations missing: overwrite");
 }

@@ -5,16 +5,12 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "test_helpers.h"
+
 using json = nlohmann::ordered_json;
 
 namespace {
 
-SKernelMessage TextMessage(E_DEDURE_MSG eType, const std::string& csText) {
-    SKernelMessage msg;
-    msg.eType = eType;
-    msg.Texts = {csText};
-    return msg;
-}
 
 std::vector<json> Lines(const std::string& csOut) {
     std::vector<json> lines;

@@ -7,12 +7,6 @@
 
 namespace {
 
-SKernelMessage Msg(E_DEDURE_MSG eType, const std::string& csText) {
-    SKernelMessage msg;
-    msg.eType = eType;
-    msg.Texts = {csText};
-    return msg;
-}
 
 SKernelMessage Candidate(const std::string& csName, CBupUsability::e_usability eUsability) {
     SKernelMessage msg;
@@ -65,7 +59,7 @@ TEST(FrontendRemedyHint, MissingConfirmationsNameTheFlag) {
     for (const auto& c : cases) {
         const std::string csHint =
             HintAfter(c.pszCmdLine, {Candidate("a.bup", c.eVerdict),
-                                     Msg(CDEdureMsg::eError, std::string("confirmations missing: ") + c.pszMissing)});
+                                     TextMessage(CDEdureMsg::eError, std::string("confirmations missing: ") + c.pszMissing)});
         EXPECT_NE(csHint.find(c.pszExpected), std::string::npos) << c.pszMissing << ": " << csHint;
     }
 }
@@ -80,18 +74,18 @@ TEST(FrontendRemedyHint, MismatchNamesBoardsAndVersions) {
     const std::string csIncompatible =
         "The BIOS version in the file is not update compatible with the version installed.";
 
-    std::string cs = HintAfter(csLine, {Msg(CDEdureMsg::eFileName, "other.bup"), Msg(CDEdureMsg::eError, csIncompatible)});
+    std::string cs = HintAfter(csLine, {TextMessage(CDEdureMsg::eFileName, "other.bup"), TextMessage(CDEdureMsg::eError, csIncompatible)});
     EXPECT_EQ(cs, "other.bup is for boards Y2, Y3 with BIOS 2.00; this machine is X1 running BIOS 1.00: use a package "
                   "made for X1");
 
-    cs = HintAfter(csLine, {Msg(CDEdureMsg::eFileName, "mine.bup"),
-                            Msg(CDEdureMsg::eError, "Downgrading to this BIOS version is prohibited.")});
+    cs = HintAfter(csLine, {TextMessage(CDEdureMsg::eFileName, "mine.bup"),
+                            TextMessage(CDEdureMsg::eError, "Downgrading to this BIOS version is prohibited.")});
     EXPECT_NE(cs.find("mine.bup is for board X1 with BIOS 0.50"), std::string::npos) << cs;
     EXPECT_NE(cs.find("does not go back to an older BIOS, use 1.00 or newer"), std::string::npos) << cs;
 
     // A file without a readable description is named, and no board is blamed.
-    cs = HintAfter(csLine, {Msg(CDEdureMsg::eFileName, "junk.bup"), Msg(CDEdureMsg::eFileName, "other.bup"),
-                            Msg(CDEdureMsg::eError, csIncompatible)});
+    cs = HintAfter(csLine, {TextMessage(CDEdureMsg::eFileName, "junk.bup"), TextMessage(CDEdureMsg::eFileName, "other.bup"),
+                            TextMessage(CDEdureMsg::eError, csIncompatible)});
     EXPECT_NE(cs.find("junk.bup has no description that names its board; other.bup is for boards"), std::string::npos)
         << cs;
     EXPECT_EQ(cs.find("use a package made for"), std::string::npos) << cs;
@@ -100,33 +94,33 @@ TEST(FrontendRemedyHint, MismatchNamesBoardsAndVersions) {
 TEST(FrontendRemedyHint, NoCandidateTellsWhatWasLookedAt) {
     TempDir dir;
     const std::string csLine = "-d " + dir.path() + " -at -o \"zz*.bup\"";
-    EXPECT_EQ(HintAfter(csLine, {Msg(CDEdureMsg::eError, "invalid or missing file(s)")}),
+    EXPECT_EQ(HintAfter(csLine, {TextMessage(CDEdureMsg::eError, "invalid or missing file(s)")}),
               "no file in " + dir.path() +
                   " matches 'zz*.bup': name the package (quillmark update PACKAGE) or the folder that holds it");
-    EXPECT_NE(HintAfter("-d " + dir.path() + " -nvu", {Msg(CDEdureMsg::eError, "invalid or missing file(s)")})
+    EXPECT_NE(HintAfter("-d " + dir.path() + " -nvu", {TextMessage(CDEdureMsg::eError, "invalid or missing file(s)")})
                   .find("matches '*.nvux': name the archive (quillmark restore ARCHIVE)"),
               std::string::npos);
 
     const std::string cs = HintAfter(csLine, {Candidate("a.bup", CBupUsability::USABILITY_INCOMPATIBLE_VERSION),
-                                              Msg(CDEdureMsg::eFileName, "b.bup"), Msg(CDEdureMsg::eFileName, "a.bup"),
-                                              Msg(CDEdureMsg::eError, "invalid or missing file(s)")});
+                                              TextMessage(CDEdureMsg::eFileName, "b.bup"), TextMessage(CDEdureMsg::eFileName, "a.bup"),
+                                              TextMessage(CDEdureMsg::eError, "invalid or missing file(s)")});
     EXPECT_EQ(cs, "looked at a.bup (incompatible version), b.bup (not for this board) in " + dir.path() +
                       "; none fits: this machine is X1 running BIOS 1.00");
 
     // The same text from the module, once it works on the chosen file, is no scan's failure.
-    EXPECT_EQ(HintAfter(csLine, {Msg(CDEdureMsg::eAction, "Checking update file(s)"), Msg(CDEdureMsg::eFileName, "a.bup"),
-                                 Msg(CDEdureMsg::eAction, "Selecting file"), Msg(CDEdureMsg::eAction, "Updating system BIOS"),
-                                 Msg(CDEdureMsg::eError, "invalid or missing file(s)")}),
+    EXPECT_EQ(HintAfter(csLine, {TextMessage(CDEdureMsg::eAction, "Checking update file(s)"), TextMessage(CDEdureMsg::eFileName, "a.bup"),
+                                 TextMessage(CDEdureMsg::eAction, "Selecting file"), TextMessage(CDEdureMsg::eAction, "Updating system BIOS"),
+                                 TextMessage(CDEdureMsg::eError, "invalid or missing file(s)")}),
               "the board module refused a file of a.bup while it worked on it; add -estat to the job to see its reason");
 }
 
 TEST(FrontendRemedyHint, OnlyRefusalsWeKnowGetAHint) {
-    EXPECT_NE(HintAfter("-at", {Msg(CDEdureMsg::eError, "Invalid password")}).find("add --password"), std::string::npos);
-    EXPECT_NE(HintAfter("-arc", {Msg(CDEdureMsg::eError, "This job needs root or membership of the group 'fw'")})
+    EXPECT_NE(HintAfter("-at", {TextMessage(CDEdureMsg::eError, "Invalid password")}).find("add --password"), std::string::npos);
+    EXPECT_NE(HintAfter("-arc", {TextMessage(CDEdureMsg::eError, "This job needs root or membership of the group 'fw'")})
                   .find("sudo quillmark"),
               std::string::npos);
-    EXPECT_EQ(HintAfter("-at", {Msg(CDEdureMsg::eError, "BIOS update failed")}), "");
-    EXPECT_EQ(HintAfter("-at", {Msg(CDEdureMsg::eWarning, "Invalid password")}), "") << "only errors are refusals";
+    EXPECT_EQ(HintAfter("-at", {TextMessage(CDEdureMsg::eError, "BIOS update failed")}), "");
+    EXPECT_EQ(HintAfter("-at", {TextMessage(CDEdureMsg::eWarning, "Invalid password")}), "") << "only errors are refusals";
     EXPECT_NE(KernelStateHint(CKrnl2Inter::eQmKrnl2ErrNoHardwareModuleFound).find("qmx_modules.conf"),
               std::string::npos);
     EXPECT_EQ(KernelStateHint(CKrnl2Inter::eQmKrnl2ErrOperatingSystemNotSupported), "");

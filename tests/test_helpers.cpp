@@ -52,3 +52,10 @@ std::vector<std::string> ArchiveMembers(const std::string& archive) {
     std::sort(names.begin(), names.end());
     return names;
 }
+
+SKernelMessage TextMessage(E_DEDURE_MSG eType, const std::string& csText) {
+    SKernelMessage msg;
+    msg.eType = eType;
+    msg.Texts = {csText};
+    return msg;
+}

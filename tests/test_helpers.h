@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "frontend/message_decoder.h"
+
 // A fresh directory below the temporary directory, removed with its content.
 class TempDir {
 public:
@@ -26,3 +28,6 @@ private:
 
 // The member names of a zip archive, sorted.
 std::vector<std::string> ArchiveMembers(const std::string& archive);
+
+// A kernel message as the front-end decodes it, with one text.
+SKernelMessage TextMessage(E_DEDURE_MSG eType, const std::string& csText);
