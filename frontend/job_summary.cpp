@@ -38,6 +38,8 @@ CJobSummary::CJobSummary(const std::string& csCmdLine) {
 }
 
 void CJobSummary::Observe(const SKernelMessage& msg) {
+    if (!msg.fBadRecord && msg.eType == CDEdureMsg::eGetGenericModuleInfo && msg.Info)
+        m_fStatusShown = true;
     if (msg.fBadRecord || msg.Texts.empty())
         return;
     const std::string& csText = msg.Texts.front();
@@ -91,6 +93,9 @@ bool CJobSummary::FailedSilently() const {
         return false;
     if (m_eJob == EJob::kMake)
         return PackageMade().empty();
+    // The kernel drops an action status the module would not give without a word.
+    if (m_eJob == EJob::kActionStatus)
+        return !m_fStatusShown;
     return m_eJob == EJob::kBackup && !m_csFile.empty() && !ArchiveWritten();
 }
 
@@ -104,6 +109,8 @@ std::string CJobSummary::Text() const {
     }
     if (m_eJob == EJob::kBackup && FailedSilently())
         return "failed: the archive " + m_csFile + " was not written (the log file names the reason)";
+    if (m_eJob == EJob::kActionStatus && FailedSilently())
+        return "failed: the board module gave no status of the last action (the trace names the reason)";
     std::string cs;
     switch (m_eJob) {
     case EJob::kUpdate: cs = "BIOS updated" + (m_csFile.empty() ? "" : " from " + m_csFile); break;

@@ -41,5 +41,6 @@ private:
     std::string m_csFile;
     std::string m_csError;
     std::string m_csReboot;
+    bool m_fStatusShown = false;  // the last action's status arrived
     const char* m_pszReboot = "none";
 };

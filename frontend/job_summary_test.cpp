@@ -20,7 +20,8 @@ TEST(FrontendJobSummary, OneLinePerJobAndOutcome) {
          "BIOS updated from x.bup; reboot skipped, a manual reboot is needed"},
         {"-at", {TextMessage(CDEdureMsg::eError, "Invalid password"), TextMessage(CDEdureMsg::eError, "later")},
          "failed: Invalid password"},
-        {"-ast -estat", {TextMessage(CDEdureMsg::eWarning, "low battery")}, "action status shown"},
+        {"-ast -estat", {TextMessage(CDEdureMsg::eWarning, "low battery")},
+         "failed: the board module gave no status of the last action (the trace names the reason)"},
         {"-i", {}, "done"},
     };
     for (const Case& c : cases) {
@@ -71,4 +72,14 @@ TEST(FrontendJobSummary, BackupJudgedByTheArchiveWrittenSinceItBegan) {
     refused.Observe(TextMessage(CDEdureMsg::eError, "confirmations missing: overwrite"));
     EXPECT_FALSE(refused.FailedSilently()) << "the error already fails the job";
     EXPECT_EQ(refused.Text(), "failed: confirmations missing: overwrite");
+}
+
+TEST(FrontendJobSummary, ActionStatusDoneOnlyWhenTheStatusArrived) {
+    CJobSummary summary("-ast");
+    SKernelMessage info;
+    info.eType = CDEdureMsg::eGetGenericModuleInfo;
+    info.Info.emplace();
+    summary.Observe(info);
+    EXPECT_FALSE(summary.FailedSilently());
+    EXPECT_EQ(summary.Text(), "action status shown");
 }

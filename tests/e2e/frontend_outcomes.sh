@@ -34,3 +34,14 @@ TMPDIR=/tmp/small "$QM_FE" backup full.nvux >"$OUT" 2>"$ERR" </dev/null || RC=$?
 expect_failed "backup into a full folder" "Writing setup_settings.bin failed: No space left on device"
 [[ -e full.nvux ]] && fail "an archive was claimed"
 pass "full transfer folder"
+
+# The last action's status, when the module cannot read its board after it
+# installed: an error and a failed summary, never "action status shown".
+run_fe --status
+expect_eq "$RC" 0 "an idle kernel, its module installed"
+cp "$SIM/board.json" /tmp/board.good
+printf 'not json' >"$SIM/board.json"
+run_fe last-action
+cp /tmp/board.good "$SIM/board.json"
+expect_failed "last-action" "the board module gave no status of the last action"
+pass "last action"
