@@ -11,18 +11,10 @@
 CJobSummary::CJobSummary(const std::string& csCmdLine) {
     CQmCmdLine cmd;
     cmd.Parse(csCmdLine.c_str());
-    // The kernel's own order of precedence among the jobs.
-    if (cmd.OptionExists(eMake)) {
-        m_eJob = EJob::kMake;
+    m_eJob = JobKindOf(cmd);
+    if (m_eJob == EJob::kMake) {
         m_csExtension = ".bup";
-    } else if (cmd.OptionExists(eNvramUpdate)) {
-        m_eJob = EJob::kRestore;
-    } else if (cmd.OptionExists(eUpdate)) {
-        m_eJob = EJob::kUpdate;
-    } else if (cmd.OptionExists(eActionStatus)) {
-        m_eJob = EJob::kActionStatus;
-    } else if (cmd.OptionExists(eArchiveConfiguration)) {
-        m_eJob = EJob::kBackup;
+    } else if (m_eJob == EJob::kBackup) {
         // The kernel names the archive after the -o name's extension, or .nvux.
         const std::string csTarget = cmd.m_csTarget.str();
         const size_t nDot = csTarget.find_last_of('.');
@@ -126,14 +118,7 @@ std::string CJobSummary::Text() const {
 SJobOutcome CJobSummary::Outcome(bool fJobError) const {
     SJobOutcome outcome;
     outcome.nExitCode = fJobError || FailedSilently() ? 1 : 0;
-    switch (m_eJob) {
-    case EJob::kUpdate: outcome.csJob = "update"; break;
-    case EJob::kBackup: outcome.csJob = "backup"; break;
-    case EJob::kRestore: outcome.csJob = "restore"; break;
-    case EJob::kActionStatus: outcome.csJob = "last_action"; break;
-    case EJob::kMake: outcome.csJob = "combine"; break;
-    case EJob::kOther: outcome.csJob = "other"; break;
-    }
+    outcome.csJob = JobKindName(m_eJob);
     outcome.csSummary = Text();
     outcome.csReboot = m_pszReboot;
     outcome.csFile = m_eJob == EJob::kMake ? PackageMade() : m_csFile;

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "frontend/job_kind.h"
 #include "frontend/job_outcome.h"
 #include "frontend/message_decoder.h"
 
@@ -24,7 +25,7 @@ public:
     SJobOutcome Outcome(bool fJobError) const;
 
 private:
-    enum class EJob { kOther, kUpdate, kBackup, kRestore, kActionStatus, kMake };
+    using EJob = EJobKind;
     // The files of the job's kind in the working directory, each with its inode
     // and modification time.
     using Packages = std::map<std::string, std::pair<unsigned long, long long>>;

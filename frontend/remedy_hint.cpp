@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "cmdline/qm_cmd_line.h"
+#include "frontend/job_kind.h"
 #include "frontend/message_words.h"
 #include "frontend/package_facts.h"
 
@@ -58,11 +59,10 @@ bool OneOf(const std::string& cs, const char* const (&texts)[N]) {
 CRemedyHint::CRemedyHint(const std::string& csCmdLine, SKernelStatus announced) : m_Announced(std::move(announced)) {
     CQmCmdLine cmd;
     cmd.Parse(csCmdLine.c_str());
-    // The kernel's own order of precedence among the jobs.
-    m_fRestore = !cmd.OptionExists(eMake) && cmd.OptionExists(eNvramUpdate);
-    m_fUpdate = !cmd.OptionExists(eMake) && !m_fRestore && cmd.OptionExists(eUpdate);
-    m_fBackup = !cmd.OptionExists(eMake) && !m_fRestore && !m_fUpdate && !cmd.OptionExists(eActionStatus) &&
-                cmd.OptionExists(eArchiveConfiguration);
+    const EJobKind eKind = JobKindOf(cmd);
+    m_fRestore = eKind == EJobKind::kRestore;
+    m_fUpdate = eKind == EJobKind::kUpdate;
+    m_fBackup = eKind == EJobKind::kBackup;
     m_csWorkDir = cmd.m_csWrkDir.str();
     m_csTarget = cmd.m_csTarget.str();
 }
