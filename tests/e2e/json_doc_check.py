@@ -33,16 +33,16 @@ def tables(path):
 
 
 def check_fields(obj, rows, where):
-    spec = {r["field"]: r for r in rows}
+    documented = {r["field"]: r for r in rows}
     for key, value in obj.items():
-        if key not in spec:
+        if key not in documented:
             raise AssertionError(f"{where}: field '{key}' is not documented")
-        want = TYPES[spec[key]["type"]]
+        want = TYPES[documented[key]["type"]]
         if not isinstance(value, want) or (want is int and isinstance(value, bool)):
-            raise AssertionError(f"{where}: field '{key}' is {type(value).__name__}, documented {spec[key]['type']}")
-        if value in ("", [], {}) and spec[key]["type"] != "array":
+            raise AssertionError(f"{where}: field '{key}' is {type(value).__name__}, documented {documented[key]['type']}")
+        if value in ("", [], {}) and documented[key]["type"] != "array":
             raise AssertionError(f"{where}: field '{key}' is sent empty")
-    for key, row in spec.items():
+    for key, row in documented.items():
         if row["presence"] == "always" and key not in obj:
             raise AssertionError(f"{where}: field '{key}' is missing")
 
