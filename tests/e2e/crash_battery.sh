@@ -92,7 +92,7 @@ battery "restore" restore_check restore new.nvux
 backup_check() {
     cmp -s "$SIM/board.json" /tmp/sim.base/board.json || fail "$1: a backup changed the board"
     if [[ -e crash.nvux ]]; then
-        unzip -p crash.nvux setup_settings.bin | grep -q "old settings" || fail "$1: an archive that is not whole"
+        unzip -p crash.nvux setup_settings.bin | grep "old settings" >/dev/null || fail "$1: an archive that is not whole"
         rm -f crash.nvux
     fi
     run_fe backup crash.nvux

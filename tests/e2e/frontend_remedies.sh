@@ -12,7 +12,7 @@ make_pkg other.bup --bios 1.05 --board OTHERBOARD --board X9
 
 expect_hint() {  # exit-code hint-text what
     expect_eq "$RC" "$1" "$3: exit code"
-    grep '^hint: ' "$ERR" | grep -qF -- "$2" || fail "$3: no hint line with '$2'"
+    grep '^hint: ' "$ERR" | grep -F -- "$2" >/dev/null || fail "$3: no hint line with '$2'"
 }
 
 run_fe update same.bup

@@ -55,7 +55,7 @@ pass "identity from DMI"
 
 run_fe backup boot.nvux
 expect_eq "$RC" 0 "a backup of the boot configuration"
-unzip -l boot.nvux | grep -q "BootOrder-$G.efivar" || fail "BootOrder is in the archive"
+unzip -l boot.nvux | grep "BootOrder-$G.efivar" >/dev/null || fail "BootOrder is in the archive"
 # The firmware "resets": another order, an entry gone, the timeout changed.
 printf '\x07\x00\x00\x00\x02\x00' >"$VARS/BootOrder-$G"
 rm "$VARS/Boot0001-$G"
