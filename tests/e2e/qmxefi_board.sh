@@ -124,6 +124,7 @@ grep -q "^hint: the board module refused a file of bad.bup" "$ERR" || fail "the 
 pass "damaged capsule refused"
 
 # Without UEFI the module refuses, and the machine has no board module at all.
+wait_kernel_gone 20 "the last job's kernel"
 rm -rf "$EFI/sys/firmware"
 run_fe --status
 expect_eq "$RC" 4 "no UEFI, no module"
