@@ -42,6 +42,9 @@ void FileRead(const std::string& csPath, SHistory& history) {
         entry.csReboot = Text(line, "reboot");
         history.entries.push_back(std::move(entry));
     }
+    // A read that broke off (a folder in the file's place, an I/O error) is no end of the history.
+    if (in.bad())
+        throw CFrontendError(eExitJobError, "cannot read the history " + csPath + ": " + strerror(errno));
 }
 
 }  // namespace

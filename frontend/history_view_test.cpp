@@ -27,12 +27,11 @@ TEST(FrontendHistory, OlderGenerationFirstAndBadLinesCounted) {
     EXPECT_EQ(history.nUnreadable, 2u);
 }
 
+// A folder in the file's place cannot be read, whoever runs the test.
 TEST(FrontendHistory, AFileThatCannotBeReadIsAnError) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root reads any file";
     TempDir dir;
-    const std::string csPath = dir.write("history.jsonl", "{}\n");
-    chmod(csPath.c_str(), 0);
+    const std::string csPath = dir.file("history.jsonl");
+    ASSERT_EQ(mkdir(csPath.c_str(), 0755), 0);
     try {
         HistoryRead(dir.path());
         FAIL() << "no error";
