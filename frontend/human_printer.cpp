@@ -22,13 +22,6 @@ const char* TextCaption(E_DEDURE_MSG eType) {
     }
 }
 
-std::string Joined(const std::vector<std::string>& items) {
-    std::string cs;
-    for (const std::string& csItem : items)
-        cs += (cs.empty() ? "" : ", ") + csItem;
-    return cs;
-}
-
 }  // namespace
 
 void CHumanPrinter::Line(std::ostream& stream, const std::string& csText) {

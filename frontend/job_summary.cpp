@@ -63,8 +63,16 @@ CJobSummary::Packages CJobSummary::PackagesNow() const {
     return packages;
 }
 
-std::string CJobSummary::PackageMade() const {
+std::string CJobSummary::Written() const {
+    if (m_csExtension.empty() || !m_csError.empty())
+        return "";
+    // A backup names its archive; the make job tells only by the package that appeared.
+    const std::string csNamed = m_eJob == EJob::kBackup ? m_csFile.substr(m_csFile.find_last_of('/') + 1) : "";
+    if (m_eJob == EJob::kBackup && csNamed.empty())
+        return "";
     for (const auto& package : PackagesNow()) {
+        if (!csNamed.empty() && package.first != csNamed)
+            continue;
         const auto before = m_Before.find(package.first);
         if (before == m_Before.end() || before->second != package.second)
             return package.first;
@@ -72,37 +80,29 @@ std::string CJobSummary::PackageMade() const {
     return "";
 }
 
-bool CJobSummary::ArchiveWritten() const {
-    const Packages now = PackagesNow();
-    const std::string csName = m_csFile.substr(m_csFile.find_last_of('/') + 1);
-    const auto after = now.find(csName);
-    const auto before = m_Before.find(csName);
-    return after != now.end() && (before == m_Before.end() || before->second != after->second);
-}
-
-bool CJobSummary::FailedSilently() const {
+bool CJobSummary::FailedSilentlyGiven(const std::string& csWritten) const {
     if (!m_csError.empty())
         return false;
     if (m_eJob == EJob::kMake)
-        return PackageMade().empty();
+        return csWritten.empty();
     // The kernel drops an action status the module would not give without a word.
     if (m_eJob == EJob::kActionStatus)
         return !m_fStatusShown;
-    return m_eJob == EJob::kBackup && !m_csFile.empty() && !ArchiveWritten();
+    return m_eJob == EJob::kBackup && !m_csFile.empty() && csWritten.empty();
 }
 
-std::string CJobSummary::Text() const {
+std::string CJobSummary::TextGiven(const std::string& csWritten) const {
     if (!m_csError.empty())
         return "failed: " + m_csError;
     if (m_eJob == EJob::kMake) {
-        const std::string csPackage = PackageMade();
-        return csPackage.empty() ? "failed: no combined package was made (the log file names the reason)"
-                                 : "combined package made: " + csPackage;
+        return csWritten.empty() ? "failed: no combined package was made (the log file names the reason)"
+                                 : "combined package made: " + csWritten;
     }
-    if (m_eJob == EJob::kBackup && FailedSilently())
-        return "failed: the archive " + m_csFile + " was not written (the log file names the reason)";
-    if (m_eJob == EJob::kActionStatus && FailedSilently())
+    if (FailedSilentlyGiven(csWritten)) {
+        if (m_eJob == EJob::kBackup)
+            return "failed: the archive " + m_csFile + " was not written (the log file names the reason)";
         return "failed: the board module gave no status of the last action (the trace names the reason)";
+    }
     std::string cs;
     switch (m_eJob) {
     case EJob::kUpdate: cs = "BIOS updated" + (m_csFile.empty() ? "" : " from " + m_csFile); break;
@@ -116,11 +116,13 @@ std::string CJobSummary::Text() const {
 }
 
 SJobOutcome CJobSummary::Outcome(bool fJobError) const {
+    // The working directory is looked at once for the whole outcome.
+    const std::string csWritten = Written();
     SJobOutcome outcome;
-    outcome.nExitCode = fJobError || FailedSilently() ? 1 : 0;
+    outcome.nExitCode = fJobError || FailedSilentlyGiven(csWritten) ? 1 : 0;
     outcome.csJob = JobKindName(m_eJob);
-    outcome.csSummary = Text();
+    outcome.csSummary = TextGiven(csWritten);
     outcome.csReboot = m_pszReboot;
-    outcome.csFile = m_eJob == EJob::kMake ? PackageMade() : m_csFile;
+    outcome.csFile = m_eJob == EJob::kMake ? csWritten : m_csFile;
     return outcome;
 }

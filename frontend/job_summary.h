@@ -16,11 +16,11 @@ public:
 
     void Observe(const SKernelMessage& msg);
     // "configuration archived to a.nvux", "failed: Invalid password", ...
-    std::string Text() const;
+    std::string Text() const { return TextGiven(Written()); }
     // A job that failed without an error message: the kernel reports a failed
     // combined package only in its log, and a module may fail a backup without
     // a word, so the absence of the file written tells.
-    bool FailedSilently() const;
+    bool FailedSilently() const { return FailedSilentlyGiven(Written()); }
     // Everything but the hint; fJobError: an error message came, read or cut short.
     SJobOutcome Outcome(bool fJobError) const;
 
@@ -30,10 +30,11 @@ private:
     // and modification time.
     using Packages = std::map<std::string, std::pair<unsigned long, long long>>;
     Packages PackagesNow() const;
-    // A package the make job wrote since the job began (new or replaced); "" when none.
-    std::string PackageMade() const;
-    // Whether the backup's archive was written since the job began.
-    bool ArchiveWritten() const;
+    // The file the job wrote since it began (new or replaced): the make job's
+    // package, the backup's archive; "" when none or the job writes none.
+    std::string Written() const;
+    bool FailedSilentlyGiven(const std::string& csWritten) const;
+    std::string TextGiven(const std::string& csWritten) const;
 
     EJob m_eJob = EJob::kOther;
     std::string m_csWorkDir;

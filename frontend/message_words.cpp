@@ -70,4 +70,11 @@ const char* InfoCaption(E_DEDURE_MSG eType) {
     }
 }
 
+std::string Joined(const std::vector<std::string>& items, const char* pszSeparator) {
+    std::string cs;
+    for (const std::string& csItem : items)
+        cs += (cs.empty() ? "" : pszSeparator) + csItem;
+    return cs;
+}
+
 int ProgressPercent(int nValue) { return std::clamp(nValue, 0, 10000) / 100; }

@@ -17,5 +17,7 @@ std::string ConsistencyWords(CBupConsistency::e_consistency eConsistency);
 std::vector<std::string> ConfirmWords(const CConfirmFlags& flags);
 // Caption of the generic-information messages: "module info", "package info" ...
 const char* InfoCaption(E_DEDURE_MSG eType);
+// The items in one line, separated by pszSeparator.
+std::string Joined(const std::vector<std::string>& items, const char* pszSeparator = ", ");
 // Whole percent of a progress value (0..10000), clamped to 0..100.
 int ProgressPercent(int nValue);

@@ -16,13 +16,6 @@ namespace {
 
 bool StartsWith(const std::string& cs, const char* pszPrefix) { return cs.rfind(pszPrefix, 0) == 0; }
 
-std::string Joined(const std::vector<std::string>& items, const char* pszSeparator) {
-    std::string cs;
-    for (const std::string& csItem : items)
-        cs += (cs.empty() ? "" : pszSeparator) + csItem;
-    return cs;
-}
-
 // Whether a file in the folder matches the job's pattern; the folder's own
 // name is taken as it stands, never as a pattern.
 bool AnyMatching(const std::string& csDir, const std::string& csPattern) {

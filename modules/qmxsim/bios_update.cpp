@@ -286,6 +286,7 @@ Refusal Commit(const BoardState& board, const std::string& state_dir, const std:
         flash->bios_version = plan.package.bios_version_text;
         flash->parts = plan.package.parts;
         if (const int err = FlashChecksum(staging, flash->checksum)) return Refuse(WriteFailure(err));
+        flash->identity = FlashIdentity(staging);
         if (const int err = commit.AddFile(kFlashFile, staging)) return Refuse(WriteFailure(err));
     }
     LastAction done;

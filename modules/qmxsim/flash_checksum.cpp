@@ -1,6 +1,7 @@
 #include "flash_checksum.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -37,6 +38,13 @@ int FlashChecksum(const std::string& path, std::string& out) {
     std::snprintf(text, sizeof text, "fnv1a64:%016" PRIx64, h);
     out = text;
     return 0;
+}
+
+std::string FlashIdentity(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return "";
+    return std::to_string(st.st_size) + ":" + std::to_string(st.st_ino) + ":" + std::to_string(st.st_mtim.tv_sec) +
+           "." + std::to_string(st.st_mtim.tv_nsec);
 }
 
 }  // namespace qmxsim

@@ -240,6 +240,7 @@ int BoardFileText(const std::string& dir, const std::optional<FlashRecord>& flas
     if (flash) {
         j["bios_version"] = flash->bios_version;
         j[kFlashKey] = {{"checksum", flash->checksum}, {"parts", flash->parts}};
+        if (!flash->identity.empty()) j[kFlashKey]["identity"] = flash->identity;
     }
     j["last_action"] = ToJson(action);
     out = j.dump(4) + "\n";
@@ -253,10 +254,15 @@ std::string StateDamage(const std::string& dir) {
     if (!j.is_object() || !j.contains(kFlashKey)) return "";
     const json& flash = j[kFlashKey];
     const std::string recorded = flash.is_object() ? flash.value("checksum", "") : "";
-    std::string actual;
-    const int err = FlashChecksum(dir + "/flash.bin", actual);
-    if (err != 0) return "flash.bin cannot be read: " + std::generic_category().message(err);
-    if (actual != recorded) return "flash.bin does not hold the image recorded for BIOS " + j.value("bios_version", "?");
+    const std::string identity = flash.is_object() ? flash.value("identity", "") : "";
+    // The image as committed, untouched since: no need to read it all again.
+    if (identity.empty() || FlashIdentity(dir + "/flash.bin") != identity) {
+        std::string actual;
+        const int err = FlashChecksum(dir + "/flash.bin", actual);
+        if (err != 0) return "flash.bin cannot be read: " + std::generic_category().message(err);
+        if (actual != recorded)
+            return "flash.bin does not hold the image recorded for BIOS " + j.value("bios_version", "?");
+    }
     if (flash.contains("parts") && flash["parts"].is_array())
         for (const json& part : flash["parts"]) {
             struct stat st {};

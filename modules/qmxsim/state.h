@@ -96,6 +96,7 @@ struct FlashRecord {
     std::string bios_version;
     std::string checksum;
     std::vector<std::string> parts;
+    std::string identity;  // FlashIdentity of the image as committed; "" makes installs read it
 };
 constexpr const char kFlashKey[] = "flash";
 

@@ -108,7 +108,7 @@ TEST(StateCommit, DamageIsToldWhenTheFlashIsNotWhatTheBoardRecords) {
     std::string sum;
     ASSERT_EQ(qmxsim::FlashChecksum(d + "/flash.bin", sum), 0);
     std::string text;
-    qmxsim::FlashRecord flash{"1.01", sum, {"ec.bin"}};
+    qmxsim::FlashRecord flash{"1.01", sum, {"ec.bin"}, ""};
     ASSERT_EQ(qmxsim::BoardFileText(d, flash, {}, text), 0);
     Put(dir.path / "board.json", text);
     EXPECT_NE(qmxsim::StateDamage(d).find("part ec.bin of BIOS 1.01 is missing"), std::string::npos);

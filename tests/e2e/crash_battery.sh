@@ -6,7 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 fe_setup
 cd "$WORK"
-printf 'part 1.02' >ec.bin
+printf 'ec firmware 1.02' >ec.bin
 make_pkg v101.bup --bios 1.01
 make_pkg v102.bup --bios 1.02 --part ec.bin
 unzip -p v101.bup bios.bin >img101
@@ -65,7 +65,7 @@ update_check() {
     local told=$TOLD
     if cmp -s "$SIM/flash.bin" img102; then
         expect_eq "$told" "1.02" "$1: the new flash and its version"
-        expect_eq "$(cat "$SIM/parts/ec.bin" 2>/dev/null)" "part 1.02" "$1: the new part"
+        expect_eq "$(cat "$SIM/parts/ec.bin" 2>/dev/null)" "ec firmware 1.02" "$1: the new part"
     else
         cmp -s "$SIM/flash.bin" img101 || fail "$1: the flash holds neither image"
         expect_eq "$told" "1.01" "$1: the old flash and its version"
